@@ -76,8 +76,9 @@ std::unique_ptr<TitleReader> TitleReader::Open(const std::string& drive, const T
 }
 
 TitleReader::~TitleReader() {
-  if (badSectors_ > 0)
-    Log(DVDDEC_LOG_WARNING, "\"" + drive_ + "\": " + std::to_string(badSectors_) + " bad sectors were delivered as padding");
+  if (!badSectors_.empty())
+    Log(DVDDEC_LOG_WARNING, "\"" + drive_ + "\": " + std::to_string(badSectors_.size()) +
+                                " bad sectors were delivered as padding");
 }
 
 size_t TitleReader::ExtentOf(int64_t sector) const {
@@ -119,11 +120,10 @@ bool TitleReader::ReadSectors(int64_t sector, int count, uint8_t* out) {
 
 void TitleReader::MarkBad(int64_t sector, uint8_t* data) {
   MakePaddingSector(data);
-  if (sector != lastBadSector_ + 1)
+  // One line per run of bad sectors, at its first sector.
+  if (badSectors_.insert(sector).second && !badSectors_.contains(sector - 1))
     Log(DVDDEC_LOG_WARNING, "\"" + drive_ + "\": sector " + std::to_string(sector) +
                                 " of the stream is unreadable; bad sectors are delivered as padding");
-  ++badSectors_;
-  lastBadSector_ = sector;
 }
 
 bool TitleReader::FillBuffer() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ class TitleReader {
   int64_t Seek(int64_t offset, int whence);
   int64_t Size() const { return totalSectors_ * kSectorSize; }
   const std::array<uint32_t, 16>& Palette() const { return palette_; }
-  int64_t BadSectors() const { return badSectors_; }
+  // Distinct bad sectors met so far, however often the demuxer re-read them.
+  int64_t BadSectors() const { return static_cast<int64_t>(badSectors_.size()); }
 
  private:
   TitleReader() = default;
@@ -57,8 +59,7 @@ class TitleReader {
   int bufferSectors_ = 0;
   bool vanished_ = false;
 
-  int64_t badSectors_ = 0;
-  int64_t lastBadSector_ = -2;
+  std::set<int64_t> badSectors_;  // stream sectors
 };
 
 }  // namespace kx::dvddec
