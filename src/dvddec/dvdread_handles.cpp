@@ -1,5 +1,7 @@
 #include "dvddec/dvdread_handles.h"
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +28,9 @@ const dvd_logger_cb kLogger = {ForwardDvdreadLog};
 }  // namespace
 
 DiscHandle OpenDisc(const std::string& drive) {
-  if (drive.empty()) return nullptr;
+  // libdvdread leaks its reader when the path does not exist; ask first.
+  struct stat info {};
+  if (drive.empty() || stat(drive.c_str(), &info) != 0) return nullptr;
   return DiscHandle(DVDOpen2(nullptr, &kLogger, drive.c_str()));
 }
 

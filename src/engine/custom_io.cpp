@@ -3,8 +3,9 @@
 namespace kx {
 namespace {
 
-// A multiple of the DVD sector size, so that sector-aligned reads stay aligned.
-constexpr int kBufferSize = 64 * 1024;
+// A multiple of the DVD sector size, so that sector-aligned reads stay aligned;
+// large enough that per-read costs (a seek and a read in libdvdread) stay small.
+constexpr int kBufferSize = 256 * 1024;
 
 int ReadPacket(void* opaque, uint8_t* buffer, int size) {
   return static_cast<CustomIoSource*>(opaque)->Read(buffer, size);
