@@ -1,11 +1,8 @@
 #pragma once
 // Opens a title through "opendvd:" and reads back what the test discs encode:
-// the second and title marks of each picture, the tone of an audio stream.
+// the marks of its pictures and the tone of its audio stream.
 // Header-only helper for the DVD integration tests.
-#include <algorithm>
-#include <cmath>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +15,9 @@ extern "C" {
 
 #include "dvd/dvd_plug_in.h"
 #include "engine/input_opener.h"
+#include "support/frame_marks.h"
 #include "support/test_env.h"
+#include "support/tones.h"
 
 namespace kx::test {
 
@@ -64,26 +63,6 @@ inline std::vector<int> StreamIds(const AVFormatContext* ctx, AVMediaType type) 
   return ids;
 }
 
-// What the centre of one picture says (see tests/fixtures/make_discs.py:
-// luma 32 + 4 * (second % 48); chroma offsets -9, -3, 3, 9 per title).
-struct FrameMark {
-  int second = -1;
-  int title = -1;  // 1-based
-};
-
-inline FrameMark MarkOf(const AVFrame* frame) {
-  auto centre = [&](int plane, int w, int h) {
-    long sum = 0;
-    for (int y = h / 2 - 4; y < h / 2 + 4; ++y)
-      for (int x = w / 2 - 4; x < w / 2 + 4; ++x) sum += frame->data[plane][y * frame->linesize[plane] + x];
-    return static_cast<int>(std::lround(sum / 64.0));
-  };
-  int luma = centre(0, frame->width, frame->height);
-  int u = centre(1, frame->width / 2, frame->height / 2), v = centre(2, frame->width / 2, frame->height / 2);
-  auto step = [](int value) { return std::clamp(static_cast<int>(std::lround((value - 128 + 9) / 6.0)), 0, 3); };
-  return {static_cast<int>(std::lround((luma - 32) / 4.0)), step(u) + 4 * step(v) + 1};
-}
-
 struct VideoRun {
   int frames = 0;
   FrameMark first, last;
@@ -109,7 +88,7 @@ inline VideoRun DecodeVideo(AVFormatContext* ctx, int maxFrames = 1 << 30) {
   std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
   auto drain = [&] {
     while (run.frames < maxFrames && avcodec_receive_frame(dec.get(), frame.get()) == 0) {
-      FrameMark mark = MarkOf(frame.get());
+      FrameMark mark = MarkOfFrame(frame.get());
       if (run.frames++ == 0) run.first = mark;
       run.last = mark;
     }
@@ -129,36 +108,30 @@ inline VideoRun DecodeVideo(AVFormatContext* ctx, int maxFrames = 1 << 30) {
   return run;
 }
 
-// Frequency of the first audio stream from the sign changes of its first
-// channel; a change counts only past a threshold, so the encoders' near-silent
-// edges add no crossings.
+// The tone of the first audio stream's first channel, among the tones the
+// test discs use.
 inline double DominantToneHz(AVFormatContext* ctx) {
   int index = av_find_best_stream(ctx, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (index < 0) return 0;
   auto dec = OpenDecoder(ctx->streams[index]);
   std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
   std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  long crossings = 0, samples = 0;
-  int sign = 0;
-  auto sampleAt = [&](int i) -> double {
-    int step = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(frame->format)) ? 1 : frame->ch_layout.nb_channels;
-    switch (av_get_packed_sample_fmt(static_cast<AVSampleFormat>(frame->format))) {
+  std::vector<float> samples;
+  int rate = 0;
+  auto sampleAt = [&](int i) -> float {
+    auto format = static_cast<AVSampleFormat>(frame->format);
+    int step = av_sample_fmt_is_planar(format) ? 1 : frame->ch_layout.nb_channels;
+    switch (av_get_packed_sample_fmt(format)) {
       case AV_SAMPLE_FMT_FLT: return reinterpret_cast<const float*>(frame->data[0])[i * step];
-      case AV_SAMPLE_FMT_S16: return reinterpret_cast<const int16_t*>(frame->data[0])[i * step] / 32768.0;
-      case AV_SAMPLE_FMT_S32: return reinterpret_cast<const int32_t*>(frame->data[0])[i * step] / 2147483648.0;
+      case AV_SAMPLE_FMT_S16: return reinterpret_cast<const int16_t*>(frame->data[0])[i * step] / 32768.0f;
+      case AV_SAMPLE_FMT_S32: return reinterpret_cast<const int32_t*>(frame->data[0])[i * step] / 2147483648.0f;
       default: ADD_FAILURE() << "sample format " << frame->format; return 0;
     }
   };
-  int rate = 0;
   auto drain = [&] {
     while (avcodec_receive_frame(dec.get(), frame.get()) == 0) {
       rate = frame->sample_rate;
-      for (int i = 0; i < frame->nb_samples; ++i, ++samples) {
-        double s = sampleAt(i);
-        int now = s > 0.02 ? 1 : s < -0.02 ? -1 : sign;
-        if (sign != 0 && now != sign) ++crossings;
-        sign = now;
-      }
+      for (int i = 0; i < frame->nb_samples; ++i) samples.push_back(sampleAt(i));
     }
   };
   while (av_read_frame(ctx, packet.get()) >= 0) {
@@ -168,7 +141,7 @@ inline double DominantToneHz(AVFormatContext* ctx) {
   }
   avcodec_send_packet(dec.get(), nullptr);
   drain();
-  return samples && rate ? crossings / 2.0 * rate / samples : 0;
+  return DominantTone(samples.data(), samples.size(), rate, {300, 440, 550, 660, 770, 880, 1000, 1200});
 }
 
 }  // namespace kx::test

@@ -1,7 +1,4 @@
 // The plug-in's title records against lsdvd on every test disc, folder and ISO.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <map>
 #include <string>
@@ -10,34 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "dvd/dvd_plug_in.h"
+#include "support/run_program.h"
 #include "support/test_env.h"
 
 namespace kx {
 namespace {
-
-// Standard output of a program started with an argument list.
-std::string Capture(const std::vector<std::string>& argv) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {};
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipeFds[1], STDOUT_FILENO);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  std::string out;
-  char chunk[4096];
-  for (ssize_t n; (n = read(pipeFds[0], chunk, sizeof chunk)) > 0;) out.append(chunk, n);
-  close(pipeFds[0]);
-  waitpid(pid, nullptr, 0);
-  return out;
-}
 
 // The contents of every <tag>…</tag> in `xml` (lsdvd's elements do not nest
 // in themselves).
@@ -83,7 +57,9 @@ class TitleRecordsTest : public testing::TestWithParam<DiscCase> {
 };
 
 TEST_P(TitleRecordsTest, AgreesWithLsdvd) {
-  std::string xml = Capture({"lsdvd", "-x", "-Ox", Drive()});
+  test::ProgramResult lsdvd = test::RunProgram({"lsdvd", "-x", "-Ox", Drive()});
+  ASSERT_EQ(lsdvd.exitCode, 0) << lsdvd.output;
+  const std::string& xml = lsdvd.output;
   std::vector<std::string> tracks = Elements(xml, "track");
   ASSERT_FALSE(tracks.empty()) << "lsdvd found no titles on " << Drive();
   ASSERT_EQ(DVDPlugIn::EnumTitles(Drive()), static_cast<int>(tracks.size()));
