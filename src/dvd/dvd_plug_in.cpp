@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -76,7 +77,12 @@ int EnumTitles(const std::string& drive) { return Loaded().enumTitle(drive.c_str
 bool GetTitleInfo(int index, TDVDTitleInfo& info) {
   const Module& module = Loaded();
   std::memset(&info, 0, sizeof info);
-  return module.getTitle(index, &info) != 0;
+  if (module.getTitle(index, &info) == 0) return false;
+  // The record crosses a library boundary: callers index the arrays by these.
+  info.AudioCount = std::clamp(info.AudioCount, 0, int{DVD_MAX_AUDIO});
+  info.SubtitleCount = std::clamp(info.SubtitleCount, 0, int{DVD_MAX_SUBTITLES});
+  info.ChapterCount = std::max(info.ChapterCount, 0);
+  return true;
 }
 
 void SetDVDParam(const TDVDParam& param) {
@@ -88,6 +94,14 @@ void SetDVDParam(const TDVDParam& param) {
 std::string StreamTypeName(int code) {
   static constexpr const char* kNames[] = {"MPEG-1", "MPEG-2", "MPA", "AC3", "DTS", "LPCM", "SUB"};
   return code >= 1 && code <= 7 ? kNames[code - 1] : "Unknown";
+}
+
+std::string DescriptionOf(const TDVDAudioInfo& audio) {
+  return std::string(audio.Description, strnlen(audio.Description, sizeof audio.Description));
+}
+
+std::string DescriptionOf(const TDVDSubtitleInfo& subtitle) {
+  return std::string(subtitle.Description, strnlen(subtitle.Description, sizeof subtitle.Description));
 }
 
 void SetLogCallback(DVDLogCallback callback) { Loaded().setLogCallback(callback); }

@@ -32,11 +32,14 @@ bool IsDVDLibLoaded();
 // when it is no readable DVD.
 int EnumTitles(const std::string& drive);
 // Zero-fills `info`, then asks the plug-in for title `index` of the disc last
-// enumerated.
+// enumerated. The counts in a filled record are within their arrays.
 bool GetTitleInfo(int index, TDVDTitleInfo& info);
 // Hands a copy of `param` to the plug-in for the next reader.
 void SetDVDParam(const TDVDParam& param);
 std::string StreamTypeName(int code);
+// A stream's Description: up to its zero byte or the whole 64-byte field.
+std::string DescriptionOf(const TDVDAudioInfo& audio);
+std::string DescriptionOf(const TDVDSubtitleInfo& subtitle);
 // Where the plug-in's messages go; the default is standard error.
 void SetLogCallback(DVDLogCallback callback);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,16 @@ TEST(DVDPlugIn, StreamTypeNames) {
                                                {5, "DTS"},    {6, "LPCM"},   {7, "SUB"},      {0, "Unknown"},
                                                {8, "Unknown"}, {-1, "Unknown"}};
   for (auto [code, name] : cases) EXPECT_EQ(DVDPlugIn::StreamTypeName(code), name) << code;
+}
+
+TEST(DVDPlugIn, DescriptionsEndAtTheirZeroOrTheirField) {
+  TDVDAudioInfo audio{};
+  std::memcpy(audio.Description, "English AC3 2ch", 16);
+  EXPECT_EQ(DVDPlugIn::DescriptionOf(audio), "English AC3 2ch");
+  // The field ends the record: on the heap, AddressSanitizer sees any read past it.
+  auto subtitle = std::make_unique<TDVDSubtitleInfo>();
+  std::memset(subtitle->Description, 'x', sizeof subtitle->Description);
+  EXPECT_EQ(DVDPlugIn::DescriptionOf(*subtitle), std::string(64, 'x'));
 }
 
 }  // namespace
