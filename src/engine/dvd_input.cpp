@@ -1,5 +1,7 @@
 #include "engine/dvd_input.h"
 
+#include <cstdio>
+
 #include "dvd/dvd_plug_in.h"
 #include "dvd/title_stream.h"
 #include "engine/custom_io.h"
@@ -55,6 +57,18 @@ int OpenDvdInput(AVFormatContext** ctx, const std::string& drive, AVDictionary**
 const TitleStream* DvdInputStream(const AVFormatContext* ctx) {
   auto* source = dynamic_cast<const DvdIoSource*>(CustomSourceOf(ctx));
   return source ? &source->Stream() : nullptr;
+}
+
+std::string DvdSubtitlePalette(const AVFormatContext* ctx) {
+  const TitleStream* stream = DvdInputStream(ctx);
+  if (!stream) return {};
+  std::string option;
+  for (uint32_t rgb : stream->Palette()) {
+    char entry[8];
+    std::snprintf(entry, sizeof entry, "%06x", rgb & 0xFFFFFF);
+    option += (option.empty() ? "" : ",") + std::string(entry);
+  }
+  return option;
 }
 
 }  // namespace kx

@@ -21,4 +21,9 @@ int OpenDvdInput(AVFormatContext** ctx, const std::string& drive, AVDictionary**
 // The reader behind an "opendvd:" input (palette, bad sectors); null otherwise.
 const TitleStream* DvdInputStream(const AVFormatContext* ctx);
 
+// The disc's subpicture colours as the dvdsub decoder's "palette" option
+// ("rrggbb,…", 16 entries), so subtitles show the disc's own colours; empty
+// for inputs that are no DVD title.
+std::string DvdSubtitlePalette(const AVFormatContext* ctx);
+
 }  // namespace kx

@@ -170,12 +170,26 @@ TEST_F(DvdInputTest, VanishedDiscEndsWithAnIoError) {
 }
 
 TEST_F(DvdInputTest, SubpicturePaletteComesFromTheDisc) {
-  DVDPlugIn::SetDVDParam(Param(0, 0, 99, 0x80, 0x20));
-  std::unique_ptr<TitleStream> stream = TitleStream::Open(DiscFolder("sample"));
-  ASSERT_TRUE(stream);
+  Input input = OpenTitle(DiscFolder("sample"), Param(0, 0, 99, 0x80, 0x20));
+  ASSERT_TRUE(input);
   // dvdauthor's default palette: white, then black.
-  EXPECT_EQ(stream->Palette()[0], 0xFFFFFFu);
-  EXPECT_EQ(stream->Palette()[1], 0x000000u);
+  std::string palette = DvdSubtitlePalette(input.get());
+  EXPECT_TRUE(palette.starts_with("ffffff,000000,")) << palette;
+  EXPECT_EQ(palette.size(), 16 * 7 - 1u);
+  // The subtitle decoder takes it as it is.
+  int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);
+  ASSERT_GE(index, 0);
+  const AVCodec* codec = avcodec_find_decoder(input->streams[index]->codecpar->codec_id);
+  std::unique_ptr<AVCodecContext, CodecCloser> dec(avcodec_alloc_context3(codec));
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "palette", palette.c_str(), 0);
+  EXPECT_EQ(avcodec_open2(dec.get(), codec, &options), 0);
+  EXPECT_EQ(av_dict_count(options), 0) << "option taken";
+  av_dict_free(&options);
+  AVFormatContext* plain = nullptr;
+  ASSERT_EQ(avformat_open_input(&plain, (DiscFolder("sample") + "/VIDEO_TS/VTS_01_1.VOB").c_str(), nullptr, nullptr), 0);
+  EXPECT_EQ(DvdSubtitlePalette(plain), "") << "no DVD title";
+  avformat_close_input(&plain);
 }
 
 TEST_F(DvdInputTest, ReaderIsSeekableByteStreamOfWholeSectors) {
