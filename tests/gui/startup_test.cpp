@@ -12,7 +12,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <memory>
 #include <stdexcept>
 
@@ -186,11 +189,25 @@ TEST_F(StartupTest, CoverShowsItsPictureUntilTheMainWindowShows) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !cover.isVisible(); }, 2500));
 }
 
-TEST_F(StartupTest, CoverWithoutPictureStaysHidden) {
-  TfrmCover cover(home_ + "/");
-  cover.ShowAtOnce();
-  EXPECT_TRUE(cover.Picture().isNull());
-  EXPECT_FALSE(cover.isVisible());
+TEST_F(StartupTest, CoverWithoutUsablePictureStaysHidden) {
+  std::ifstream real(test::BuildDir() + "/skin/dvdzunecover.jpg", std::ios::binary);
+  const std::string jpeg((std::istreambuf_iterator<char>(real)), std::istreambuf_iterator<char>());
+  ASSERT_GT(jpeg.size(), 1000u);
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;  // none: no picture file
+  };
+  for (const Case& c : {Case{"missing", std::nullopt}, Case{"empty", ""}, Case{"garbage", std::string(5000, 'x')},
+                        Case{"headerOnly", jpeg.substr(0, 200)}}) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = home_ + "/" + c.name + "/";
+    fs::create_directories(folder + "skin");
+    if (c.file) std::ofstream(folder + "skin/dvdzunecover.jpg", std::ios::binary) << *c.file;
+    TfrmCover cover(folder);
+    cover.ShowAtOnce();
+    EXPECT_TRUE(cover.Picture().isNull());
+    EXPECT_FALSE(cover.isVisible());
+  }
 }
 
 // Raises what it was given from inside an event handler.
@@ -252,6 +269,25 @@ TEST_F(StartupTest, ExceptionHandlerShowsMessageWithFullStopAndIcon) {
     EXPECT_EQ(boxes.shown[i].text, cases[i].text);
     EXPECT_EQ(boxes.shown[i].icon, cases[i].icon);
   }
+}
+
+TEST_F(StartupTest, SettingsThatCannotBeWrittenAreReported) {
+  // The settings folder lies under a regular file, so no write can succeed.
+  const std::string blocker = home_ + "/not-a-folder";
+  std::ofstream(blocker) << "x";
+  setenv("KESTRIX_CONFIG_DIR", (blocker + "/config").c_str(), 1);
+  RecordingMessageBoxes boxes;
+  App().SetMessageBoxes(&boxes);
+  {
+    TfrmMain window({});
+    window.show();
+    EXPECT_TRUE(window.isVisible());
+  }
+  App().SetMessageBoxes(nullptr);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+  EXPECT_NE(boxes.shown[0].text.find("The setting could not be saved."), std::string::npos) << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[0].text.find(blocker), std::string::npos) << boxes.shown[0].text;
 }
 
 }  // namespace
