@@ -11,7 +11,8 @@ std::string ExceptionMessageText(std::string message) {
 
 void ReportException(MessageBoxes& boxes, const std::string& caption, const std::exception& error) {
   const bool fromEngine = dynamic_cast<const FFmpegException*>(&error) != nullptr;
-  boxes.Show(caption, ExceptionMessageText(error.what()), fromEngine ? MessageIcon::Warning : MessageIcon::Error);
+  boxes.Show(caption, ExceptionMessageText(error.what()),
+             fromEngine ? MessageIcon::Warning : MessageIcon::Error);
 }
 
 void ReportUnknownException(MessageBoxes& boxes, const std::string& caption) {

@@ -57,7 +57,9 @@ std::string FormatFileVersion(unsigned major, unsigned minor, unsigned release, 
 }
 
 void TGlobalObject::SetHelpUrl(const std::string& value) { SetIfNotEmpty(helpUrl_, value); }
-void TGlobalObject::SetSettingsIniName(const std::string& value) { SetIfLongerThan3(settingsIniName_, value); }
+void TGlobalObject::SetSettingsIniName(const std::string& value) {
+  SetIfLongerThan3(settingsIniName_, value);
+}
 void TGlobalObject::SetFormatIniName(const std::string& value) { SetIfLongerThan3(formatIniName_, value); }
 void TGlobalObject::SetAppName(const std::string& value) { SetIfNotEmpty(appName_, value); }
 void TGlobalObject::SetVersionText(const std::string& value) { SetIfNotEmpty(versionText_, value); }

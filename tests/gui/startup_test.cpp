@@ -1,5 +1,7 @@
 // Program start offscreen: the first start's settings, the start-up picture,
 // the About window and the application-wide exception handler.
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QDialog>
 #include <QEvent>
@@ -9,17 +11,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 #include "app/global_object.h"
 #include "app/settings_store.h"
@@ -57,7 +56,8 @@ TApplication& App() { return AppEnvironment::App(); }
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string root = test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::string root =
+        test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
     home_ = root + "/home";
     config_ = root + "/config";
     fs::create_directories(home_);
@@ -92,7 +92,8 @@ TEST_F(StartupTest, FirstStartStoresFallbackFolders) {
   EXPECT_EQ(window.windowTitle().toStdString(), appName);
   EXPECT_EQ(QApplication::applicationDisplayName().toStdString(), appName);
   EXPECT_EQ(GlobalObject->VersionText(), TGlobalObject::FileVersionText());
-  EXPECT_EQ(window.findChild<QLabel*>("lblAppName")->text().toStdString(), appName + TGlobalObject::FileVersionText());
+  EXPECT_EQ(window.findChild<QLabel*>("lblAppName")->text().toStdString(),
+            appName + TGlobalObject::FileVersionText());
   auto* log = window.findChild<QPlainTextEdit*>("mmoLog");
   ASSERT_NE(log, nullptr);
   EXPECT_FALSE(log->isVisible());
@@ -157,8 +158,9 @@ TEST_F(StartupTest, AboutShowsNameVersionAndProductPage) {
       EXPECT_EQ(dialog->size(), QSize(340, 187));
       EXPECT_EQ(dialog->findChild<QLabel*>("lblAppName")->text().toStdString(),
                 GlobalObject->AppName() + GlobalObject->VersionText());
-      EXPECT_TRUE(dialog->findChild<QLabel*>("lblProductUrl")->text().contains(
-          QString::fromStdString(GlobalObject->ProductUrl())));
+      EXPECT_TRUE(dialog->findChild<QLabel*>("lblProductUrl")
+                      ->text()
+                      .contains(QString::fromStdString(GlobalObject->ProductUrl())));
       auto* ok = dialog->findChild<QPushButton*>("btnOk");
       EXPECT_EQ(ok->text(), "&Ok");
       ok->click();
@@ -197,8 +199,8 @@ TEST_F(StartupTest, CoverWithoutUsablePictureStaysHidden) {
     const char* name;
     std::optional<std::string> file;  // none: no picture file
   };
-  for (const Case& c : {Case{"missing", std::nullopt}, Case{"empty", ""}, Case{"garbage", std::string(5000, 'x')},
-                        Case{"headerOnly", jpeg.substr(0, 200)}}) {
+  for (const Case& c : {Case{"missing", std::nullopt}, Case{"empty", ""},
+                        Case{"garbage", std::string(5000, 'x')}, Case{"headerOnly", jpeg.substr(0, 200)}}) {
     SCOPED_TRACE(c.name);
     const std::string folder = home_ + "/" + c.name + "/";
     fs::create_directories(folder + "skin");
@@ -243,7 +245,8 @@ TEST_F(StartupTest, ExceptionHandlerShowsMessageWithFullStopAndIcon) {
     MessageIcon icon;
   };
   const Case cases[] = {
-      {[] { throw FFmpegException("Could not open input file"); }, "Could not open input file.", MessageIcon::Warning},
+      {[] { throw FFmpegException("Could not open input file"); }, "Could not open input file.",
+       MessageIcon::Warning},
       // "'" sorts before ".": no full stop.
       {[] { throw FFmpegException("Unknown encoder 'x'"); }, "Unknown encoder 'x'", MessageIcon::Warning},
       {[] { throw std::runtime_error("Disk 2"); }, "Disk 2.", MessageIcon::Error},
@@ -286,7 +289,8 @@ TEST_F(StartupTest, SettingsThatCannotBeWrittenAreReported) {
   App().SetMessageBoxes(nullptr);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
-  EXPECT_NE(boxes.shown[0].text.find("The setting could not be saved."), std::string::npos) << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[0].text.find("The setting could not be saved."), std::string::npos)
+      << boxes.shown[0].text;
   EXPECT_NE(boxes.shown[0].text.find(blocker), std::string::npos) << boxes.shown[0].text;
 }
 

@@ -1,5 +1,6 @@
 #include "app/global_object.h"
 
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -7,8 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-
-#include <gtest/gtest.h>
 
 #include "support/test_env.h"
 
@@ -22,7 +21,8 @@ TEST(FileVersionTest, RunsMinorReleaseAndBuildTogether) {
     unsigned major, minor, release, build;
     const char* text;
   };
-  for (const Case& c : {Case{4, 8, 0, 17, " 4.8017 "}, Case{3, 2, 0, 0, " 3.200 "}, Case{10, 0, 12, 345, " 10.012345 "}}) {
+  for (const Case& c :
+       {Case{4, 8, 0, 17, " 4.8017 "}, Case{3, 2, 0, 0, " 3.200 "}, Case{10, 0, 12, 345, " 10.012345 "}}) {
     EXPECT_EQ(FormatFileVersion(c.major, c.minor, c.release, c.build), c.text);
   }
 }

@@ -1,13 +1,12 @@
 #include "app/settings_store.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "support/test_env.h"
 
@@ -75,24 +74,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"snapOutPutDir", "[settings]\nsnapOutPutDir=/snaps\n", "settings", "SnapOutPutDir",
                  Kind::String, "", "/snaps"},
         ReadCase{"priority", "[settings]\npriority=3\n", "settings", "Priority", Kind::Integer, "1", "3"},
-        ReadCase{"paraZoom", "[formatInfo1]\nparaZoom=crop\n", "formatInfo1", "parazoom", Kind::String, "lbox",
-                 "crop"},
+        ReadCase{"paraZoom", "[formatInfo1]\nparaZoom=crop\n", "formatInfo1", "parazoom", Kind::String,
+                 "lbox", "crop"},
         ReadCase{"sectionCase", "[SETTINGS]\nvolume=12\n", "settings", "volume", Kind::Integer, "0", "12"},
         ReadCase{"crlf", "[settings]\r\nFormatName=AVI\r\nFormatCode=7\r\n", "settings", "FormatName",
                  Kind::String, "", "AVI"},
-        ReadCase{"blanksAroundEquals", "[ settings ]\n  jpgCmp =  55  \n", "settings", "jpgCmp", Kind::Integer,
-                 "30", "55"},
+        ReadCase{"blanksAroundEquals", "[ settings ]\n  jpgCmp =  55  \n", "settings", "jpgCmp",
+                 Kind::Integer, "30", "55"},
         ReadCase{"valueWithEquals", "[s]\nk=a=b\n", "s", "k", Kind::String, "", "a=b"},
         ReadCase{"firstOfDuplicates", "[s]\nk=1\nk=2\n", "s", "k", Kind::Integer, "0", "1"},
-        ReadCase{"secondSectionSameName", "[s]\na=1\n[t]\nk=9\n[S]\nk=2\n", "s", "k", Kind::Integer, "0", "2"},
+        ReadCase{"secondSectionSameName", "[s]\na=1\n[t]\nk=9\n[S]\nk=2\n", "s", "k", Kind::Integer, "0",
+                 "2"},
         // Missing and misplaced keys give the default.
         ReadCase{"missingKey", "[settings]\nother=1\n", "settings", "mute", Kind::Integer, "5", "5"},
         ReadCase{"missingSection", "[other]\nmute=1\n", "settings", "mute", Kind::Integer, "5", "5"},
         ReadCase{"keyBeforeAnySection", "mute=1\n[settings]\n", "settings", "mute", Kind::Integer, "5", "5"},
-        ReadCase{"commentedOut", "[settings]\n;mute=1\n#mute=1\n", "settings", "mute", Kind::Integer, "5", "5"},
+        ReadCase{"commentedOut", "[settings]\n;mute=1\n#mute=1\n", "settings", "mute", Kind::Integer, "5",
+                 "5"},
         ReadCase{"emptyFile", "", "settings", "OutPutDir", Kind::String, "/home/x/tarnwell",
                  "/home/x/tarnwell"},
-        ReadCase{"emptyString", "[settings]\nOutPutDir=\n", "settings", "OutPutDir", Kind::String, "dflt", ""},
+        ReadCase{"emptyString", "[settings]\nOutPutDir=\n", "settings", "OutPutDir", Kind::String, "dflt",
+                 ""},
         // Integers are decimal; anything else is malformed and gives the default.
         ReadCase{"negative", "[s]\nk=-7\n", "s", "k", Kind::Integer, "0", "-7"},
         ReadCase{"plusSign", "[s]\nk=+5\n", "s", "k", Kind::Integer, "0", "5"},
@@ -144,13 +146,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         WriteCase{"createsFile", nullptr, "settings", "OutPutDir", "/home/u/tarnwell",
                   "[settings]\nOutPutDir=/home/u/tarnwell\n"},
-        WriteCase{"replacesOtherSpelling", "[settings]\nSnapOutPutDir=/old\n", "settings", "snapOutPutDir", "/new",
-                  "[settings]\nsnapOutPutDir=/new\n"},
+        WriteCase{"replacesOtherSpelling", "[settings]\nSnapOutPutDir=/old\n", "settings", "snapOutPutDir",
+                  "/new", "[settings]\nsnapOutPutDir=/new\n"},
         WriteCase{"keepsCommentsAndUnknownLines",
-                  "; written by hand\n[settings]\n# a note\nvolume=3\ngarbage line\n\n[lstformat]\n0=1\n", "settings",
-                  "volume", "90", "; written by hand\n[settings]\n# a note\nvolume=90\ngarbage line\n\n[lstformat]\n0=1\n"},
-        WriteCase{"addsKeyAtEndOfItsSection", "[settings]\nvolume=3\n\n[lstformat]\n0=1\n", "Settings", "mute", "1",
-                  "[settings]\nvolume=3\nmute=1\n\n[lstformat]\n0=1\n"},
+                  "; written by hand\n[settings]\n# a note\nvolume=3\ngarbage line\n\n[lstformat]\n0=1\n",
+                  "settings", "volume", "90",
+                  "; written by hand\n[settings]\n# a note\nvolume=90\ngarbage line\n\n[lstformat]\n0=1\n"},
+        WriteCase{"addsKeyAtEndOfItsSection", "[settings]\nvolume=3\n\n[lstformat]\n0=1\n", "Settings",
+                  "mute", "1", "[settings]\nvolume=3\nmute=1\n\n[lstformat]\n0=1\n"},
         WriteCase{"addsKeyToEmptySection", "[settings]\n[lstformat]\n0=1\n", "settings", "mute", "0",
                   "[settings]\nmute=0\n[lstformat]\n0=1\n"},
         WriteCase{"addsSectionAtEnd", "[settings]\nvolume=3", "formatInfo101", "paraZoom", "crop",
@@ -177,8 +180,8 @@ TEST_F(SettingsStoreTest, WriteCreatesMissingFolderAndKeepsPermissions) {
   EXPECT_EQ(ReadInteger(nested, "settings", "volume", 0), 1);
 
   PutFile(ini_, "[settings]\n");
-  fs::permissions(ini_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                            fs::perms::others_read);
+  fs::permissions(
+      ini_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
   WriteInteger(ini_, "settings", "volume", 2);
   EXPECT_EQ(fs::status(ini_).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
@@ -231,9 +234,9 @@ TEST_F(SettingsStoreTest, ValuesThatWouldBreakTheFileAreRefused) {
     const char* key;
     const char* value;
   };
-  for (const Bad& bad : {Bad{"settings", "OutPutDir", "/a\n[evil]\nx=1"}, Bad{"settings", "OutPutDir", "/a\rb"},
-                         Bad{"settings", "a=b", "1"}, Bad{"settings", "", "1"}, Bad{"set]tings", "k", "1"},
-                         Bad{"set\ntings", "k", "1"}}) {
+  for (const Bad& bad : {Bad{"settings", "OutPutDir", "/a\n[evil]\nx=1"},
+                         Bad{"settings", "OutPutDir", "/a\rb"}, Bad{"settings", "a=b", "1"},
+                         Bad{"settings", "", "1"}, Bad{"set]tings", "k", "1"}, Bad{"set\ntings", "k", "1"}}) {
     SCOPED_TRACE(std::string(bad.section) + " / " + bad.key);
     PutFile(ini_, oldText);
     EXPECT_THROW(WriteString(ini_, bad.section, bad.key, bad.value), SettingsError);

@@ -28,7 +28,8 @@ TfrmAbout::TfrmAbout(const TGlobalObject& global, QWidget* parent) : QDialog(par
   lblProductUrl->setObjectName("lblProductUrl");
   lblProductUrl->setTextFormat(Qt::RichText);
   lblProductUrl->setTextInteractionFlags(Qt::TextBrowserInteraction);
-  connect(lblProductUrl, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+  connect(lblProductUrl, &QLabel::linkActivated, this,
+          [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
 
   auto* btnOk = new QPushButton("&Ok", this);
   btnOk->setObjectName("btnOk");

@@ -24,7 +24,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 std::vector<std::string> ExtraDrivesFrom(const QStringList& arguments) {
   std::vector<std::string> drives;
-  for (qsizetype i = 1; i < arguments.size(); ++i) drives.push_back(QFileInfo(arguments[i]).absoluteFilePath().toStdString());
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    drives.push_back(QFileInfo(arguments[i]).absoluteFilePath().toStdString());
   return drives;
 }
 

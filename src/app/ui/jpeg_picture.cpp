@@ -1,12 +1,12 @@
 #include "app/ui/jpeg_picture.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace kx {
 namespace {
@@ -21,7 +21,9 @@ struct ErrorManager {
   std::jmp_buf jump;
 };
 
-[[noreturn]] void JumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+[[noreturn]] void JumpBack(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
 void Silent(j_common_ptr) {}
 
 // The picture is the caller's, so no local object of this function changes
