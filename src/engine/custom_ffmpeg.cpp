@@ -445,19 +445,30 @@ void TCustomFFmpeg::ApplyPreset(const std::string& option, const std::string& va
 }
 
 void TCustomFFmpeg::ApplyPresetText(const std::string& preset, const std::string& text, const TOptionOwners& hints) {
-  for (const auto& [name, value] : ParsePresetText(preset, text)) {
+  const std::vector<TOptionLine> lines = ParsePresetText(preset, text);
+  const auto owners = [&] {
+    TOptionOwners current = OptionOwners();
+    if (current.videoEncoder == nullptr) current.videoEncoder = hints.videoEncoder;
+    if (current.audioEncoder == nullptr) current.audioEncoder = hints.audioEncoder;
+    return current;
+  };
+  const auto forX264 = [&] {
+    const AVCodec* video = owners().videoEncoder;
+    return video != nullptr && std::string_view(video->name) == "libx264";
+  };
+  if (forX264())
+    for (const auto& [name, value] : OldX264Defaults(lines)) generic_->Set(name, value, owners());
+
+  for (const auto& [name, value] : lines) {
     const std::string lower = Lower(name);
     if (lower == "vcodec" || lower == "acodec" || lower == "scodec") {
       SetCodecName(lower[0] == 'v' ? settings_.video : lower[0] == 'a' ? settings_.audio : settings_.subtitle, value);
       continue;
     }
-    TOptionOwners owners = OptionOwners();
-    if (owners.videoEncoder == nullptr) owners.videoEncoder = hints.videoEncoder;
-    if (owners.audioEncoder == nullptr) owners.audioEncoder = hints.audioEncoder;
-    const bool x264 = owners.videoEncoder != nullptr && std::string_view(owners.videoEncoder->name) == "libx264";
-    const std::vector<TOptionLine> lines = x264 ? TranslateX264Option(name, value) : std::vector<TOptionLine>{{name, value}};
-    for (const auto& [option, optionValue] : lines) {
-      if (generic_->Set(option, optionValue, owners) != TGenericResult::Taken)
+    const std::vector<TOptionLine> options =
+        forX264() ? TranslateX264Option(name, value) : std::vector<TOptionLine>{{name, value}};
+    for (const auto& [option, optionValue] : options) {
+      if (generic_->Set(option, optionValue, owners()) != TGenericResult::Taken)
         throw FFmpegException(preset + ": Invalid option or argument: \"" + name + "=" + value + "\", parsed as \"" +
                               name + "\" = \"" + value + "\"");
       if (generic_->DebugRequested()) av_log_set_level(AV_LOG_DEBUG);

@@ -103,7 +103,23 @@ std::vector<TOptionLine> TranslatePartitions(const std::string& value) {
   return {{"partitions", list.empty() ? "none" : list}};
 }
 
+// The old wrapper's values for what a preset leaves unsaid.
+const std::vector<TOptionLine> kOldDefaults = {
+    {"bf", "0"},        {"8x8dct", "0"}, {"weightb", "0"}, {"weightp", "0"}, {"mixed-refs", "0"},
+    {"b-pyramid", "none"}, {"fast-pskip", "0"}, {"mbtree", "0"}, {"aud", "0"},     {"ssim", "0"},
+};
+
+bool IsOldName(const std::string& name) {
+  return name == "flags2" || name == "partitions" ||
+         std::any_of(kRenames.begin(), kRenames.end(), [&](const TRename& r) { return r.old == name; });
+}
+
 }  // namespace
+
+std::vector<TOptionLine> OldX264Defaults(const std::vector<TOptionLine>& preset) {
+  const bool old = std::any_of(preset.begin(), preset.end(), [](const TOptionLine& line) { return IsOldName(line.first); });
+  return old ? kOldDefaults : std::vector<TOptionLine>{};
+}
 
 std::vector<TOptionLine> TranslateX264Option(const std::string& name, const std::string& value) {
   if (name == "flags2") return TranslateFlags2(value);

@@ -13,4 +13,10 @@ using TOptionLine = std::pair<std::string, std::string>;
 
 std::vector<TOptionLine> TranslateX264Option(const std::string& name, const std::string& value);
 
+// A preset that speaks the old names was written for the old wrapper, which set
+// every x264 switch from its "flags2" bit (absent: off) and had no B-frames by
+// default. These lines, applied before the preset's own, restore that meaning
+// (so an iPod or PSP preset keeps to its profile); none for a preset in today's names.
+std::vector<TOptionLine> OldX264Defaults(const std::vector<TOptionLine>& preset);
+
 }  // namespace kx
