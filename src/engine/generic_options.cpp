@@ -1,6 +1,7 @@
 #include "engine/generic_options.h"
 
 #include <algorithm>
+#include <new>
 
 extern "C" {
 #include <libavutil/opt.h>
