@@ -5,9 +5,10 @@
 
 namespace kx {
 
-int OpenMediaInput(AVFormatContext** ctx, const std::string& name, AVDictionary** options) {
-  if (IsUnicodeName(name)) return OpenUnicodeInput(ctx, name, options);
-  return avformat_open_input(ctx, name.c_str(), nullptr, options);
+int OpenMediaInput(AVFormatContext** ctx, const std::string& name, AVDictionary** options,
+                   const AVInputFormat* format) {
+  if (IsUnicodeName(name)) return OpenUnicodeInput(ctx, name, options, format);
+  return avformat_open_input(ctx, name.c_str(), format, options);
 }
 
 void CloseMediaInput(AVFormatContext** ctx) {

@@ -114,7 +114,8 @@ int CloseUnicodeIo(AVIOContext** pb) {
   return result;
 }
 
-int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDictionary** options) {
+int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDictionary** options,
+                     const AVInputFormat* format) {
   AVIOContext* pb = nullptr;
   int result = OpenUnicodeIo(&pb, libraryName, UnicodeIoMode::Read);
   if (result < 0) {
@@ -128,7 +129,7 @@ int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDi
   }
   (*ctx)->pb = pb;
   (*ctx)->flags |= AVFMT_FLAG_CUSTOM_IO;
-  result = avformat_open_input(ctx, libraryName.c_str(), nullptr, options);
+  result = avformat_open_input(ctx, libraryName.c_str(), format, options);
   if (result < 0) CloseUnicodeIo(&pb);  // the failed open freed the context but not our I/O
   return result;
 }

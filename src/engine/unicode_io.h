@@ -25,6 +25,7 @@ int CloseUnicodeIo(AVIOContext** pb);
 
 // avformat_open_input over OpenUnicodeIo; *ctx may be a prepared context.
 // On failure the custom I/O is released along with the context.
-int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDictionary** options);
+int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDictionary** options,
+                     const AVInputFormat* format);
 
 }  // namespace kx
