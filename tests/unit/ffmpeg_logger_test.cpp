@@ -58,14 +58,16 @@ TEST_F(LogSink, MessageInTwoCallsIsOneLineWithOnePrefix) {
   NamedObject object{&kTestClass};
   av_log(&object, AV_LOG_WARNING, "first half, ");
   EXPECT_TRUE(Lines().empty());
-  av_log(&object, AV_LOG_WARNING, "second half\nnext ");
-  av_log(&object, AV_LOG_WARNING, "line\n");
+  av_log(&object, AV_LOG_WARNING, "second half\nrest ");  // a line begun mid-call carries no prefix
+  av_log(&object, AV_LOG_WARNING, "of it\n");
+  av_log(&object, AV_LOG_WARNING, "new message\n");
 
   const std::vector<Line> lines = Lines();
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 3u);
   EXPECT_TRUE(std::regex_match(lines[0].text, std::regex(R"(\[logtest @ 0x[0-9a-f]+\] first half, second half)")))
       << lines[0].text;
-  EXPECT_TRUE(std::regex_match(lines[1].text, std::regex(R"(\[logtest @ 0x[0-9a-f]+\] next line)"))) << lines[1].text;
+  EXPECT_EQ(lines[1].text, "rest of it");
+  EXPECT_TRUE(std::regex_match(lines[2].text, std::regex(R"(\[logtest @ 0x[0-9a-f]+\] new message)"))) << lines[2].text;
   EXPECT_EQ(lines[0].level, TLogLevel::llWarning);
   EXPECT_EQ(lines[0].thread, std::this_thread::get_id());
 }
