@@ -162,7 +162,9 @@ struct VideoQueryCase {
 class VideoQueries : public MediaProbe, public testing::WithParamInterface<VideoQueryCase> {};
 
 TEST_P(VideoQueries, RefusedWithTheirTextAndAClearedRecord) {
-  if (*GetParam().file) ASSERT_TRUE(probe_.Open(dir_ + "/" + GetParam().file));
+  if (*GetParam().file) {
+    ASSERT_TRUE(probe_.Open(dir_ + "/" + GetParam().file));
+  }
   TVideoStreamInfo info;
   info.Width = 99;
   probe_.GetVideoStreamInfo(GetParam().index, info);
