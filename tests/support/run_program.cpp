@@ -1,36 +1,74 @@
 #include "run_program.h"
 
-#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <stdexcept>
+#include <cerrno>
+#include <map>
+
+extern char** environ;
 
 namespace kx::test {
+namespace {
 
-int RunProgram(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const pid_t child = fork();
-  if (child < 0) return -1;
-  if (child == 0) {
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDOUT_FILENO);
-    dup2(devNull, STDERR_FILENO);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& overrides) {
+  std::map<std::string, std::string> vars;
+  auto add = [&](const std::string& entry) { vars[entry.substr(0, entry.find('='))] = entry; };
+  for (char** e = environ; *e; ++e) add(*e);
+  for (const auto& entry : overrides) add(entry);
+  std::vector<std::string> merged;
+  for (auto& [name, entry] : vars) merged.push_back(entry);
+  return merged;
 }
 
-void MakeMedia(const std::vector<std::string>& inputAndCodecArgs, const std::string& output) {
-  std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-y"};
-  args.insert(args.end(), inputAndCodecArgs.begin(), inputAndCodecArgs.end());
-  args.push_back(output);
-  if (RunProgram(args) != 0) throw std::runtime_error("ffmpeg could not make " + output);
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (auto& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+  ProgramResult result;
+  if (argv.empty()) return result;
+  int fds[2];
+  if (pipe(fds) != 0) return result;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addclose(&actions, fds[1]);
+
+  std::vector<std::string> args = argv;
+  std::vector<std::string> env = MergedEnvironment(environment);
+  std::vector<char*> cargs = CStrings(args), cenv = CStrings(env);
+  pid_t pid = -1;
+  int spawned = posix_spawnp(&pid, cargs[0], &actions, nullptr, cargs.data(), cenv.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (spawned != 0) {
+    close(fds[0]);
+    result.output = "cannot start " + argv[0];
+    return result;
+  }
+
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n > 0) result.output.append(buffer, static_cast<size_t>(n));
+    else if (n == 0 || errno != EINTR) break;
+  }
+  close(fds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  return result;
 }
 
 }  // namespace kx::test

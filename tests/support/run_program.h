@@ -4,12 +4,14 @@
 
 namespace kx::test {
 
-// Runs a program found on PATH with an argument list (no shell), its output
-// discarded; answers its exit status, or -1 when it could not be run.
-int RunProgram(const std::vector<std::string>& args);
+struct ProgramResult {
+  int exitCode = -1;   // -1 when the program could not start or was killed
+  std::string output;  // standard output and standard error, interleaved
+};
 
-// Makes a small media file with the ffmpeg CLI: `inputAndCodecArgs` are the
-// arguments between "-y" and the output name. Throws when ffmpeg fails.
-void MakeMedia(const std::vector<std::string>& inputAndCodecArgs, const std::string& output);
+// Runs a program with an argument list (no shell) and waits for it. argv[0]
+// is looked up in this process's PATH; `environment` entries ("NAME=value")
+// replace or extend the inherited environment of the child.
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
 
 }  // namespace kx::test

@@ -8,7 +8,7 @@
 #include "engine/ffmpeg_loader.h"
 #include "engine/input_opener.h"
 #include "engine/probe_text.h"
-#include "support/run_program.h"
+#include "support/make_media.h"
 #include "support/test_env.h"
 
 namespace kx {

@@ -10,7 +10,7 @@
 #include "engine/output_opener.h"
 #include "engine/unicode_io.h"
 #include "engine/unicode_names.h"
-#include "support/run_program.h"
+#include "support/make_media.h"
 #include "support/test_env.h"
 
 namespace kx {
