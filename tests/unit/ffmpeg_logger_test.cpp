@@ -23,7 +23,13 @@ namespace {
 struct NamedObject {
   const AVClass* cls;
 };
-const AVClass kTestClass = {"logtest", av_default_item_name, nullptr, LIBAVUTIL_VERSION_INT};
+const AVClass kTestClass = [] {
+  AVClass cls{};
+  cls.class_name = "logtest";
+  cls.item_name = av_default_item_name;
+  cls.version = LIBAVUTIL_VERSION_INT;
+  return cls;
+}();
 
 struct Line {
   std::thread::id thread;
