@@ -1,15 +1,42 @@
 #include "app/ui/application.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QFileInfo>
+
+#include "app/exception_report.h"
+#include "app/program_folder.h"
+#include "app/ui/cover_window.h"
+#include "app/ui/main_window.h"
 
 namespace kx {
 
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ReportException(*boxes_, applicationDisplayName().toStdString(), error);
+  } catch (...) {
+    ReportUnknownException(*boxes_, applicationDisplayName().toStdString());
+  }
+  return false;
+}
+
+std::vector<std::string> ExtraDrivesFrom(const QStringList& arguments) {
+  std::vector<std::string> drives;
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    drives.push_back(QFileInfo(arguments[i]).absoluteFilePath().toStdString());
+  return drives;
+}
+
 int RunApplication(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle("Kestrix DVD to ZUNE Converter");
-  window.show();
+  TApplication app(argc, argv);
+  TfrmCover cover(ProgramFolder());
+  cover.ShowAtOnce();
+  TApplication::setApplicationDisplayName("Kestrix DVD Ripper");
+  TfrmMain main(ExtraDrivesFrom(TApplication::arguments()));
+  cover.WatchMainWindow(&main);
+  main.show();
   return app.exec();
 }
 
