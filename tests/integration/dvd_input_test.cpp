@@ -60,7 +60,9 @@ TEST_P(StreamChoiceTest, OnlyTheChosenStreamsAppear) {
   EXPECT_EQ(StreamIds(input.get(), AVMEDIA_TYPE_VIDEO), std::vector<int>{kVideoId});
   EXPECT_EQ(StreamIds(input.get(), AVMEDIA_TYPE_AUDIO), c.audioStreams);
   EXPECT_EQ(StreamIds(input.get(), AVMEDIA_TYPE_SUBTITLE), c.subtitleStreams);
-  if (c.toneHz > 0) EXPECT_EQ(DominantToneHz(input.get()), c.toneHz);
+  if (c.toneHz > 0) {
+    EXPECT_EQ(DominantToneHz(input.get()), c.toneHz);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

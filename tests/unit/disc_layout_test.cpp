@@ -29,7 +29,9 @@ TEST(PlaybackSeconds, DecodesBcdAndFrameRate) {
                                     << int(c.time.second) << "." << int(c.time.frame_u));
     std::optional<double> seconds = PlaybackSeconds(c.time);
     ASSERT_EQ(seconds.has_value(), c.seconds.has_value());
-    if (seconds) EXPECT_NEAR(*seconds, *c.seconds, 1e-9);
+    if (seconds) {
+      EXPECT_NEAR(*seconds, *c.seconds, 1e-9);
+    }
   }
 }
 
