@@ -22,6 +22,7 @@ extern "C" {
 #include "engine/input_opener.h"
 #include "engine/option_values.h"
 #include "engine/preset_text.h"
+#include "engine/transcode_run.h"
 
 namespace kx {
 namespace {
@@ -138,9 +139,10 @@ void TInputFile::Closer::operator()(AVFormatContext* ctx) const { CloseMediaInpu
 
 TCustomFFmpeg::TCustomFFmpeg() { Reset(); }
 
-TCustomFFmpeg::~TCustomFFmpeg() = default;
+TCustomFFmpeg::~TCustomFFmpeg() { Release(); }
 
 void TCustomFFmpeg::Reset() {
+  Release();
   settings_ = TPendingSettings{};
   generic_ = std::make_unique<TGenericOptions>();
   inputs_.clear();
@@ -299,7 +301,18 @@ const std::unordered_map<std::string_view, TCustomFFmpeg::Handler>& TCustomFFmpe
     h["sn"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.disable = ParseSwitch(v); };
     h["slang"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.language = v; };
     h["stag"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.codecTag = ParseCodecTag("subtitle", v); };
-    h["newvideo"] = h["newaudio"] = h["newsubtitle"] = [](TCustomFFmpeg&, S n, S) { RaiseNoOutput(n); };
+    h["newvideo"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewVideoStream(*e.outputs_.back());
+    };
+    h["newaudio"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewAudioStream(*e.outputs_.back());
+    };
+    h["newsubtitle"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewSubtitleStream(*e.outputs_.back());
+    };
     h["vc"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.videoChannel = ParseInteger(v); };
     h["tvstd"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.videoStandard = v; };
     h["isync"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.inputSync = ParseSwitch(v); };
@@ -530,9 +543,9 @@ void TCustomFFmpeg::OpenInputFile(const std::string& name) {
     if (settings_.verbose >= 0) Log(AV_LOG_VERBOSE, name + ": could not find codec parameters");
     throw FFmpegException(name + ": could not find codec parameters");
   }
-  int64_t seekUs = 0;
+  // The input's own start time is always taken off, so its time line begins at 0.
+  const int64_t seekUs = settings_.startTimeUs + (raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0);
   if (settings_.startTimeUs != 0) {
-    seekUs = settings_.startTimeUs + (raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0);
     if (av_seek_frame(raw, -1, seekUs, AVSEEK_FLAG_BACKWARD) < 0 && settings_.verbose > 0) {
       char text[64];
       std::snprintf(text, sizeof text, ": could not seek to position %0.3f", seekUs / 1e6);
@@ -540,8 +553,24 @@ void TCustomFFmpeg::OpenInputFile(const std::string& name) {
     }
     settings_.startTimeUs = 0;
   }
-  for (unsigned i = 0; i < raw->nb_streams; ++i)
-    if (raw->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) TakeVideoGeometry(*raw->streams[i]);
+  for (unsigned i = 0; i < raw->nb_streams; ++i) {
+    AVStream& stream = *raw->streams[i];
+    switch (stream.codecpar->codec_type) {
+      case AVMEDIA_TYPE_VIDEO:
+        TakeVideoGeometry(stream);
+        if (settings_.video.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_AUDIO:
+        TakeAudioFormat(stream);
+        if (settings_.audio.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_SUBTITLE:
+        if (settings_.subtitle.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      default:
+        break;
+    }
+  }
   if (raw->duration > 0 && raw->duration > totalDurationUs_ && settings_.recordingTimeUs == INT64_MAX)
     totalDurationUs_ = raw->duration;
   input.tsOffsetUs = settings_.inputTsOffsetUs - (settings_.copyTs ? 0 : seekUs);
@@ -563,6 +592,13 @@ void TCustomFFmpeg::TakeVideoGeometry(const AVStream& stream) {
   const auto fmt = static_cast<AVPixelFormat>(par.format);
   settings_.framePixFmt = fmt == AV_PIX_FMT_NONE ? AV_PIX_FMT_YUV420P : fmt;
   settings_.frameRate = stream.r_frame_rate;
+}
+
+void TCustomFFmpeg::TakeAudioFormat(const AVStream& stream) {
+  const AVCodecParameters& par = *stream.codecpar;
+  if (par.ch_layout.nb_channels > 0) settings_.audioChannels = par.ch_layout.nb_channels;
+  if (par.sample_rate > 0) settings_.audioSampleRate = par.sample_rate;
+  settings_.audioSampleFmt = static_cast<AVSampleFormat>(par.format);
 }
 
 }  // namespace kx
