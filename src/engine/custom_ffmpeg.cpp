@@ -128,6 +128,22 @@ TBitstreamFilter ParseBitstreamFilter(const std::string& value) {
   return filter;
 }
 
+constexpr int64_t kSeekMarginUs = 1000000;
+
+// Where an input's time line begins: its first picture when it has video.
+// A DVD title delivered from a later chapter carries up to half a second of
+// the previous chapter's sound before its first picture (the multiplexer
+// leads audio), which would otherwise start the output with sound alone.
+int64_t InputOrigin(const AVFormatContext& ctx) {
+  for (unsigned i = 0; i < ctx.nb_streams; ++i) {
+    const AVStream& stream = *ctx.streams[i];
+    if (stream.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && stream.start_time != AV_NOPTS_VALUE &&
+        !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC))
+      return av_rescale_q(stream.start_time, stream.time_base, AV_TIME_BASE_Q);
+  }
+  return ctx.start_time != AV_NOPTS_VALUE ? ctx.start_time : 0;
+}
+
 [[noreturn]] void RaiseNoOutput(const std::string&) {
   // Streams are added to the last output created; this engine has created none.
   throw FFmpegException("At least one output file must be specified");
@@ -543,10 +559,14 @@ void TCustomFFmpeg::OpenInputFile(const std::string& name) {
     if (settings_.verbose >= 0) Log(AV_LOG_VERBOSE, name + ": could not find codec parameters");
     throw FFmpegException(name + ": could not find codec parameters");
   }
-  // The input's own start time is always taken off, so its time line begins at 0.
-  const int64_t seekUs = settings_.startTimeUs + (raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0);
+  // The input's own start is always taken off, so its time line begins at 0.
+  const int64_t seekUs = settings_.startTimeUs + InputOrigin(*raw);
   if (settings_.startTimeUs != 0) {
-    if (av_seek_frame(raw, -1, seekUs, AVSEEK_FLAG_BACKWARD) < 0 && settings_.verbose > 0) {
+    // Seeking lands on a packet, not on a picture that can be decoded alone:
+    // it goes a second further back (longer than a DVD's groups of pictures),
+    // and the run drops what comes before the start time (negative times).
+    const int64_t target = std::max(seekUs - kSeekMarginUs, InputOrigin(*raw));
+    if (av_seek_frame(raw, -1, target, AVSEEK_FLAG_BACKWARD) < 0 && settings_.verbose > 0) {
       char text[64];
       std::snprintf(text, sizeof text, ": could not seek to position %0.3f", seekUs / 1e6);
       Log(AV_LOG_INFO, name + text);

@@ -13,6 +13,7 @@ extern "C" {
 
 #include "dvd_title_probe.h"
 #include "engine/custom_ffmpeg.h"
+#include "engine/ffmpeg_exception.h"
 #include "engine/engine_callbacks.h"
 #include "engine/run_control.h"
 #include "support/decoded_media.h"
