@@ -71,6 +71,9 @@ class TTranscodeRun {
   // False when the packet could not be decoded (and "xerror" is off).
   bool OutputPacket(int streamIndex, AVPacket* packet, TRunControl& control);
   int DecodeVideo(int streamIndex, AVPacket* packet, TRunControl& control);
+  // Pictures with their time (µs) in pts: subtitle burning, hook, video outputs.
+  void ProcessPicture(int streamIndex, AVFrame& picture, TRunControl& control);
+  void ReleaseDelayed(int streamIndex, bool all, TRunControl& control);
   int DecodeAudio(int streamIndex, AVPacket* packet);
   void DecodeSubtitle(int streamIndex, AVPacket* packet);
   void CopyPacket(TOutputStream& ost, const TInputStream& ist, const AVPacket& packet);
