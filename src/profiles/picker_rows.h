@@ -38,24 +38,23 @@ class PickerRows {
   const std::vector<Row>& Rows() const { return rows_; }
   int Count() const { return static_cast<int>(rows_.size()); }
 
-  // Expands a collapsed group row, collapses an expanded one; false for a
-  // row that is no group heading.
+  // Expands a collapsed group row (its entries go right below it) or
+  // collapses an expanded one (its entries go, later groups stay); false for
+  // a row that is no group heading.
   bool Toggle(int row);
-  void Expand(int row);
-  void Collapse(int row);
 
   // The first row whose text equals `name` trimmed, without regard to case.
   std::optional<int> RowOfName(const std::string& name) const;
-
-  // The display name table: ProfileNames[group][entry], empty cells unused.
-  const std::string& ProfileName(int group, int entry) const { return names_[group][entry]; }
 
  private:
   static int GroupCount();
   void Clear();
   void FillNames();
   void AddGroup(int group, bool collapsed);
+  void Expand(int row);
+  void Collapse(int row);
 
+  // The display names by group and entry; empty cells are skipped.
   std::array<std::array<std::string, kTableSize>, kTableSize> names_;
   std::vector<Row> rows_;
 };

@@ -44,8 +44,7 @@ TEST(PickerRows, RebuildTakesEachGroupState) {
   PickerRows rows;
   rows.Rebuild([](int group) { return group != 0; });
   EXPECT_EQ(Codes(rows), (std::vector<int>{-1, 0, 1, 2, -2, -3}));
-  EXPECT_EQ(rows.ProfileName(2, 3), "WMA - Windows Meida Audio (*.wma)");
-  EXPECT_EQ(rows.ProfileName(2, 7), "");
+  EXPECT_EQ(rows.Rows()[3].text, "ZUNE - Windows Media Video (*.wmv)");
   rows.Rebuild([](int) { return true; });
   EXPECT_EQ(rows.Count(), 3);
 }

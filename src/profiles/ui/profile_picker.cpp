@@ -187,7 +187,7 @@ void ProfilePicker::ShowList(bool resize) {
   const QPoint fieldTopLeft = field_->mapTo(window, QPoint(0, 0));
   const int width = field_->width() + arrow_->width();
   int height = list_->height();
-  if (resize || !list_->isVisible()) {
+  if (resize) {
     const int cap = opening_ == Opening::Above ? kMaxHeightAbove : kMaxHeightBelow;
     height = list_->count() * kRowHeight > cap ? cap : list_->count() * kRowHeight + kRowHeight;
   }

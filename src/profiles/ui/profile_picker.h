@@ -40,8 +40,6 @@ class ProfilePicker : public QWidget {
   const QString& SelectedName() const { return selectedName_; }
   int SelectedCode() const { return selectedCode_; }
 
-  const PickerRows& Rows() const { return rows_; }
-
  signals:
   // A profile row was chosen; with StoreAtOnce it is already stored.
   void profileChosen(const QString& name, int code);
@@ -54,6 +52,7 @@ class ProfilePicker : public QWidget {
 
   void FillList();
   void OpenOrClose(bool resize);
+  // Without resizing, the list keeps the size of its last opening.
   void ShowList(bool resize);
   void HideList();
   void PressRow(int row, int x);
