@@ -130,7 +130,7 @@ struct FrameSize {
 
 FrameSize ChooseFrameSize(const ProfileReader& profile, const TOutputOptions& out, const TDVDTitleInfo& title,
                           const AskYesNo& ask) {
-  std::string size = profile.Para("paraVideoSize", "null");
+  const std::string size = profile.Para("paraVideoSize", "null");
   if (size != kAsSource) {
     const size_t x = size.find('x');
     if (x != std::string::npos && x > 0 && x + 1 < size.size()) {
