@@ -187,6 +187,11 @@ bool TTranscodeRun::OutputPacket(int streamIndex, AVPacket* packet, TRunControl&
     case AVMEDIA_TYPE_SUBTITLE: DecodeSubtitle(streamIndex, packet); break;
     default: break;
   }
+  if (env_.settings.rateEmu) {
+    // Rate emulation: no faster than the input plays.
+    const int64_t aheadUs = ist.ptsUs - (av_gettime_relative() - ist.wallStartUs);
+    if (aheadUs > 1000) av_usleep(static_cast<unsigned>(aheadUs));
+  }
   if (result >= 0) return true;
   const std::string text = "Error while decoding stream #" + std::to_string(ist.fileIndex) + "." +
                            std::to_string(ist.stream->index) + " (" + AvErrorText("", result).substr(2) + ")";

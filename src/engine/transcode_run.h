@@ -52,7 +52,7 @@ class TTranscodeRun {
   void MapStreams();
   void SetUpStreamCopy(TOutputStream& ost, const TInputStream& ist);
   void SetUpEncoding(TOutputStream& ost, TInputStream& ist, int index);
-  void OpenEncoder(TOutputStream& ost, int index);
+  void OpenEncoder(TOutputStream& ost);
   void OpenDecoders();
   void SetUpTwoPass(TOutputStream& ost, int index);
   void CopyMetadataMaps();
@@ -136,7 +136,6 @@ class TTranscodeRun {
   int64_t lastReportUs_ = 0;
   int64_t lastPreviewUs_ = 0;
   bool previewOffered_ = false;
-  int64_t lastEncodedPtsUs_ = 0;
 };
 
 }  // namespace kx
