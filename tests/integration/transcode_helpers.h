@@ -54,6 +54,25 @@ inline bool Convert(const TitleJob& job, const std::string& output, const TEngin
   return finished;
 }
 
+// Runs a title into `output`; answers the text of the FFmpegException it raised (empty: none).
+inline std::string FailureOf(const TitleJob& job, const std::string& output) {
+  TCustomFFmpeg engine;
+  DVDPlugIn::SetDVDParam(job.param);
+  if (!engine.OpenInput("opendvd:" + DiscFolder(job.disc))) return engine.LastError();
+  for (const auto& [name, value] : job.outputOptions) engine.SetOption(name, value);
+  if (engine.CreateOutput(output, false) < 0) return engine.LastError();
+  std::string text;
+  TRunControl control;
+  try {
+    engine.Transcode(control, {});
+  } catch (const FFmpegException& error) {
+    text = error.what();
+  }
+  engine.Release();
+  engine.Release();  // twice is harmless
+  return text;
+}
+
 struct ProbedStream {
   std::string codec;
   int width = 0, height = 0;
