@@ -372,7 +372,7 @@ void TTranscodeRun::CopyChapters() {
       const int64_t windowStart = av_rescale_q(startUs - input.tsOffsetUs, AV_TIME_BASE_Q, chapter.time_base);
       const int64_t windowEnd = recordingUs == INT64_MAX ? INT64_MAX
                                 : av_rescale_q(startUs + recordingUs - input.tsOffsetUs, AV_TIME_BASE_Q, chapter.time_base);
-      if (chapter.end < windowStart || chapter.start > windowEnd) continue;
+      if (chapter.end <= windowStart || chapter.start >= windowEnd) continue;
       for (auto& output : env_.outputs) {
         auto* copy = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
         if (copy == nullptr) throw FFmpegException("Out of memory");
