@@ -59,7 +59,8 @@ void TPictureButton::paintEvent(QPaintEvent*) {
   painter.setBrush(shine);
   painter.drawRoundedRect(frame, radius, radius);
 
-  QRectF glyphBox = frame.adjusted(3, 3, -3, -3);
+  const qreal margin = std::min(frame.width(), frame.height()) < 16 ? 1 : 3;
+  QRectF glyphBox = frame.adjusted(margin, margin, -margin, -margin);
   const bool captioned = glyph_ != Glyph::Letter && !text().isEmpty();
   if (captioned) glyphBox.setBottom(glyphBox.bottom() - kCaptionHeightPx);
   drawGlyph(painter, glyphBox);
@@ -131,8 +132,8 @@ void TPictureButton::drawGlyph(QPainter& painter, const QRectF& box) const {
       painter.drawArc(QRectF(0.12, 0.14, 0.76, 0.76), 125 * 16, 290 * 16);
       painter.drawLine(QPointF(0.5, 0.06), QPointF(0.5, 0.48));
       break;
-    case Glyph::ArrowUp: fill(Points({{0.1, 0.75}, {0.5, 0.2}, {0.9, 0.75}})); break;
-    case Glyph::ArrowDown: fill(Points({{0.1, 0.25}, {0.5, 0.8}, {0.9, 0.25}})); break;
+    case Glyph::ArrowUp: fill(Points({{-0.2, 0.9}, {0.5, 0.1}, {1.2, 0.9}})); break;
+    case Glyph::ArrowDown: fill(Points({{-0.2, 0.1}, {0.5, 0.9}, {1.2, 0.1}})); break;
     case Glyph::Minimise: painter.drawLine(QPointF(0.25, 0.72), QPointF(0.75, 0.72)); break;
     case Glyph::Close:
       painter.drawLine(QPointF(0.28, 0.28), QPointF(0.72, 0.72));
