@@ -48,6 +48,9 @@ QComboBox* ParameterBox(const BoxInfo& info, QWidget* parent) {
     box->setCompleter(nullptr);  // a typed value stays as typed
   }
   box->setItemDelegate(new ParameterItemDelegate(box));
+  // Long items are cut in the field and shown whole in the list.
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  box->setMinimumContentsLength(4);
   return box;
 }
 
@@ -113,6 +116,7 @@ TfrmSettings::TfrmSettings(std::string settingsIni, std::string formatIni, Messa
   buttons->addWidget(btnCancel);
 
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
   layout->addLayout(formatRow);
   layout->addLayout(groups, 1);
   layout->addLayout(buttons);
@@ -121,6 +125,7 @@ TfrmSettings::TfrmSettings(std::string settingsIni, std::string formatIni, Messa
 QWidget* TfrmSettings::CreateVideoGroup() {
   auto* group = new QGroupBox("Video Options", this);
   auto* form = new QFormLayout(group);
+  form->setHorizontalSpacing(4);
   form->addRow("Frame Size:", Box(Parameter::VideoSize));
   form->addRow("BitRate (Kbps):", Box(Parameter::VideoBitRate));
   form->addRow("Encoder:", Box(Parameter::VideoEncoder));
@@ -132,6 +137,7 @@ QWidget* TfrmSettings::CreateVideoGroup() {
 QWidget* TfrmSettings::CreateAudioGroup() {
   auto* group = new QGroupBox("Audio Options", this);
   auto* form = new QFormLayout(group);
+  form->setHorizontalSpacing(4);
   form->addRow("SampleRate (Hz):", Box(Parameter::SampleRate));
   form->addRow("BitRate (Kbps):", Box(Parameter::AudioBitRate));
   form->addRow("Encoder:", Box(Parameter::AudioEncoder));
