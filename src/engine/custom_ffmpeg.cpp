@@ -22,6 +22,7 @@ extern "C" {
 #include "engine/input_opener.h"
 #include "engine/option_values.h"
 #include "engine/preset_text.h"
+#include "engine/transcode_run.h"
 
 namespace kx {
 namespace {
@@ -127,6 +128,22 @@ TBitstreamFilter ParseBitstreamFilter(const std::string& value) {
   return filter;
 }
 
+constexpr int64_t kSeekMarginUs = 1000000;
+
+// Where an input's time line begins: its first picture when it has video.
+// A DVD title delivered from a later chapter carries up to half a second of
+// the previous chapter's sound before its first picture (the multiplexer
+// leads audio), which would otherwise start the output with sound alone.
+int64_t InputOrigin(const AVFormatContext& ctx) {
+  for (unsigned i = 0; i < ctx.nb_streams; ++i) {
+    const AVStream& stream = *ctx.streams[i];
+    if (stream.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && stream.start_time != AV_NOPTS_VALUE &&
+        !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC))
+      return av_rescale_q(stream.start_time, stream.time_base, AV_TIME_BASE_Q);
+  }
+  return ctx.start_time != AV_NOPTS_VALUE ? ctx.start_time : 0;
+}
+
 [[noreturn]] void RaiseNoOutput(const std::string&) {
   // Streams are added to the last output created; this engine has created none.
   throw FFmpegException("At least one output file must be specified");
@@ -138,9 +155,10 @@ void TInputFile::Closer::operator()(AVFormatContext* ctx) const { CloseMediaInpu
 
 TCustomFFmpeg::TCustomFFmpeg() { Reset(); }
 
-TCustomFFmpeg::~TCustomFFmpeg() = default;
+TCustomFFmpeg::~TCustomFFmpeg() { Release(); }
 
 void TCustomFFmpeg::Reset() {
+  Release();
   settings_ = TPendingSettings{};
   generic_ = std::make_unique<TGenericOptions>();
   inputs_.clear();
@@ -299,7 +317,18 @@ const std::unordered_map<std::string_view, TCustomFFmpeg::Handler>& TCustomFFmpe
     h["sn"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.disable = ParseSwitch(v); };
     h["slang"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.language = v; };
     h["stag"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.subtitle.codecTag = ParseCodecTag("subtitle", v); };
-    h["newvideo"] = h["newaudio"] = h["newsubtitle"] = [](TCustomFFmpeg&, S n, S) { RaiseNoOutput(n); };
+    h["newvideo"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewVideoStream(*e.outputs_.back());
+    };
+    h["newaudio"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewAudioStream(*e.outputs_.back());
+    };
+    h["newsubtitle"] = [](TCustomFFmpeg& e, S n, S) {
+      if (e.outputs_.empty()) RaiseNoOutput(n);
+      e.NewSubtitleStream(*e.outputs_.back());
+    };
     h["vc"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.videoChannel = ParseInteger(v); };
     h["tvstd"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.videoStandard = v; };
     h["isync"] = [](TCustomFFmpeg& e, S, S v) { e.settings_.inputSync = ParseSwitch(v); };
@@ -530,18 +559,38 @@ void TCustomFFmpeg::OpenInputFile(const std::string& name) {
     if (settings_.verbose >= 0) Log(AV_LOG_VERBOSE, name + ": could not find codec parameters");
     throw FFmpegException(name + ": could not find codec parameters");
   }
-  int64_t seekUs = 0;
+  // The input's own start is always taken off, so its time line begins at 0.
+  const int64_t seekUs = settings_.startTimeUs + InputOrigin(*raw);
   if (settings_.startTimeUs != 0) {
-    seekUs = settings_.startTimeUs + (raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0);
-    if (av_seek_frame(raw, -1, seekUs, AVSEEK_FLAG_BACKWARD) < 0 && settings_.verbose > 0) {
+    // Seeking lands on a packet, not on a picture that can be decoded alone:
+    // it goes a second further back (longer than a DVD's groups of pictures),
+    // and the run drops what comes before the start time (negative times).
+    const int64_t target = std::max(seekUs - kSeekMarginUs, InputOrigin(*raw));
+    if (av_seek_frame(raw, -1, target, AVSEEK_FLAG_BACKWARD) < 0 && settings_.verbose > 0) {
       char text[64];
       std::snprintf(text, sizeof text, ": could not seek to position %0.3f", seekUs / 1e6);
       Log(AV_LOG_INFO, name + text);
     }
     settings_.startTimeUs = 0;
   }
-  for (unsigned i = 0; i < raw->nb_streams; ++i)
-    if (raw->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) TakeVideoGeometry(*raw->streams[i]);
+  for (unsigned i = 0; i < raw->nb_streams; ++i) {
+    AVStream& stream = *raw->streams[i];
+    switch (stream.codecpar->codec_type) {
+      case AVMEDIA_TYPE_VIDEO:
+        TakeVideoGeometry(stream);
+        if (settings_.video.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_AUDIO:
+        TakeAudioFormat(stream);
+        if (settings_.audio.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_SUBTITLE:
+        if (settings_.subtitle.disable) stream.discard = AVDISCARD_ALL;
+        break;
+      default:
+        break;
+    }
+  }
   if (raw->duration > 0 && raw->duration > totalDurationUs_ && settings_.recordingTimeUs == INT64_MAX)
     totalDurationUs_ = raw->duration;
   input.tsOffsetUs = settings_.inputTsOffsetUs - (settings_.copyTs ? 0 : seekUs);
@@ -563,6 +612,13 @@ void TCustomFFmpeg::TakeVideoGeometry(const AVStream& stream) {
   const auto fmt = static_cast<AVPixelFormat>(par.format);
   settings_.framePixFmt = fmt == AV_PIX_FMT_NONE ? AV_PIX_FMT_YUV420P : fmt;
   settings_.frameRate = stream.r_frame_rate;
+}
+
+void TCustomFFmpeg::TakeAudioFormat(const AVStream& stream) {
+  const AVCodecParameters& par = *stream.codecpar;
+  if (par.ch_layout.nb_channels > 0) settings_.audioChannels = par.ch_layout.nb_channels;
+  if (par.sample_rate > 0) settings_.audioSampleRate = par.sample_rate;
+  settings_.audioSampleFmt = static_cast<AVSampleFormat>(par.format);
 }
 
 }  // namespace kx
