@@ -2,6 +2,7 @@
 
 #include <regex>
 
+#include "dvd/dvd_plug_in.h"
 #include "engine/av_probe.h"
 #include "engine/ffmpeg_loader.h"
 #include "support/test_env.h"
@@ -37,6 +38,26 @@ TEST(MediaProbeOnDisc, DescribesAVobFile) {
   EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x80\\], 1/90000: Audio: ac3")));
   EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x1c[0-7]\\], 1/90000: Audio: mp2")));
   EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x20\\], 1/90000: Subtitle: dvd_subtitle")));
+}
+
+// The same title delivered through "opendvd:" with one audio and one subtitle
+// stream chosen: the text names the input as given and lists only those.
+TEST(MediaProbeOnDisc, DescribesATitleThroughTheDvdInput) {
+  ASSERT_TRUE(FFLoader().LoadLibs(kEncoderLibs));
+  ASSERT_TRUE(DVDPlugIn::LoadDVDLib(test::BuildDir() + "/LibAV"));
+  DVDPlugIn::SetDVDParam(TDVDParam{0, 0, 99, 0x80, 0x20, 2, 0});
+  const std::string name = "opendvd:" + test::DiscFolder("sample");
+  TAVProbe probe;
+  ASSERT_TRUE(probe.Open(name)) << probe.LastErrMsg();
+  EXPECT_EQ(probe.AudioStreamCount(), 1);
+  EXPECT_EQ(probe.SubtitleStreamCount(), 1);
+
+  const std::string text = probe.FileInfoText();
+  EXPECT_EQ(text.rfind("File Name: " + name + "\nFormat Name: mpeg\n", 0), 0u) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x1e0\\], 1/90000: Video: mpeg2video "))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x80\\], 1/90000: Audio: ac3"))) << text;
+  EXPECT_FALSE(std::regex_search(text, std::regex("Audio: mp2"))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("\nStream #\\d\\[0x20\\], 1/90000: Subtitle: dvd_subtitle"))) << text;
 }
 
 }  // namespace
