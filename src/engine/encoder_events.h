@@ -31,6 +31,7 @@ class TEncoderEvents {
   void SetOnPreviewBitmap(TPreviewBitmapEvent handler) { onPreviewBitmap_.Set(std::move(handler)); }
   void SetOnProgress(TProgressEvent handler) { onProgress_.Set(std::move(handler)); }
   void SetOnTerminate(TTerminateEvent handler) { onTerminate_.Set(std::move(handler)); }
+  bool HasOnPreviewBitmap() const { return onPreviewBitmap_.Get() != nullptr; }
 
   bool TriggerEventInMainThread() const { return inMainThread_.load(); }
   void SetTriggerEventInMainThread(bool inMainThread) { inMainThread_.store(inMainThread); }
