@@ -70,4 +70,12 @@ void MainThreadQueue::WaitDraining(Predicate done) {
   }
 }
 
+// Takes `mutex` that a worker may hold while it waits for a main-thread call:
+// in the main thread pending calls are run until the lock is free.
+inline std::unique_lock<std::mutex> LockDraining(std::mutex& mutex) {
+  std::unique_lock lock(mutex, std::try_to_lock);
+  if (!lock) MainThreadQueue::Instance().WaitDraining([&lock] { return lock.try_lock(); });
+  return lock;
+}
+
 }  // namespace kx

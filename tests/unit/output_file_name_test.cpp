@@ -22,6 +22,10 @@ class RecordingBoxes : public MessageBoxes {
   void Show(const std::string& caption, const std::string& text, MessageIcon) override {
     shown.push_back(caption + "|" + text);
   }
+  bool AskYesNo(const std::string&, const std::string&) override {
+    ADD_FAILURE() << "naming an output asks nothing";
+    return false;
+  }
   std::vector<std::string> shown;
 };
 

@@ -3,16 +3,30 @@
 #include <string>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace kx {
 
+class MessageBoxes;
+class ProfilePicker;
+class TAppMessageHook;
+class TfmDirectory;
 class TfrmAbout;
+class TfrmPreference;
+class TfrmSettings;
+class TMainMenus;
+class TOutputFolderRow;
+class TPictureButton;
+class TStreamChoice;
+class TTitleList;
+struct TlvFilesRecord;
 
-// The main window. Creating it creates the application-wide TGlobalObject;
-// destroying it frees it. Main thread only.
+// The main window: the title list of the opened disc with the stream and
+// chapter choice of the selected title, the output folder, the preview area
+// and the menus. Creating it creates the application-wide TGlobalObject;
+// agreeing to close frees it. Main thread only.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
@@ -23,21 +37,57 @@ class TfrmMain : public QMainWindow {
 
   // Offered by the drive menu after the optical drives.
   const std::vector<std::string>& ExtraDrives() const { return extraDrives_; }
+  // The disc last chosen: device, ISO image or folder; empty before the first.
+  const std::string& DvdDrive() const { return dvdDrive_; }
+
+  // Replaces the title list with the readable titles of `drive`.
+  void OpenDrive(const std::string& drive);
+
+  void btnClearClick();
+  void btnAddDVDClick();
+  void btnEditClick();
+  void btnSettingsClick();
+  void menubtnPreferenceClick();
+  // The directory chooser, shared by the output folder and the preferences.
+  std::string ChooseFolder(const std::string& start);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  QWidget* CreateTitleBar();
+  QWidget* CreateButtonBar();
+  void ConnectMenus();
   void FormCreate();
   void FormShow();
+  bool FormCloseQuery();
+
+  TlvFilesRecord* SelectedRecord() const;
+  void lvFilesClick();
+  void lvFilesSelectionChange();
+  void mniOpenImageClick();
   void mniAboutClick();
 
   std::vector<std::string> extraDrives_;
+  std::string dvdDrive_;
   bool shownOnce_ = false;
+  MessageBoxes& messages_;
   QLabel* lblAppName = nullptr;
-  QLineEdit* edDirectory = nullptr;
+  TMainMenus* menus_ = nullptr;
+  TPictureButton* btnAddDVD = nullptr;
+  TPictureButton* btnEdit = nullptr;
+  TTitleList* lvFiles = nullptr;
+  TStreamChoice* streamChoice_ = nullptr;
+  TOutputFolderRow* folderRow_ = nullptr;
+  QHBoxLayout* formatRow_ = nullptr;
+  ProfilePicker* picker_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
-  TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
+  // Created on first use, then kept.
+  TfrmAbout* frmAbout = nullptr;
+  TfrmSettings* frmSettings = nullptr;
+  TfrmPreference* frmPreference = nullptr;
+  TfmDirectory* fmDirectory = nullptr;
 };
 
 }  // namespace kx
