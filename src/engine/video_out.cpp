@@ -81,6 +81,9 @@ void TTranscodeRun::VideoOut(TOutputStream& ost, AVFrame* picture, TRunControl& 
     const char* format = av_get_pix_fmt_name(static_cast<AVPixelFormat>(picture->format));
     av_log(nullptr, AV_LOG_QUIET, "Input Stream #%d.%d frame size changed to %dx%d, %s\n", ist.fileIndex,
            ist.stream->index, picture->width, picture->height, format != nullptr ? format : "none");
+    // The pictures the old graph holds back belong before this one.
+    video.graph.PushEnd();
+    EncodeFiltered(ost, control);
     video.graph.Build(video.spec, picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
                       picture->sample_aspect_ratio);
   }

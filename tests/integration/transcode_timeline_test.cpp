@@ -58,8 +58,11 @@ INSTANTIATE_TEST_SUITE_P(Methods, FrameRateSyncTest,
                                          SyncCase{"passthrough", "0", 100, 0}),
                          [](const testing::TestParamInfo<SyncCase>& info) { return std::string(info.param.name); });
 
-TEST_F(TranscodeTimelineTest, PictureSizeChangeKeepsTheOutputSize) {
-  const std::string folder = ScratchDir("size_change");
+class SizeChangeTest : public TranscodeTimelineTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(SizeChangeTest, OutputKeepsItsSizeAndEveryPicture) {
+  const bool deinterlace = GetParam();
+  const std::string folder = ScratchDir(deinterlace ? "size_change_deinterlaced" : "size_change");
   // Two transport streams one after the other, the second continuing the first's times.
   MakeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v", "mpeg2video", "-f", "mpegts"},
             folder + "/large.ts");
@@ -74,6 +77,7 @@ TEST_F(TranscodeTimelineTest, PictureSizeChangeKeepsTheOutputSize) {
   TCustomFFmpeg engine;
   ASSERT_TRUE(engine.OpenInput(folder + "/both.ts")) << engine.LastError();
   engine.SetOption("vcodec", "libx264");
+  engine.SetOption("deinterlace", deinterlace ? "1" : "0");
   ASSERT_GT(engine.CreateOutput(folder + "/out.mp4", false), 0) << engine.LastError();
   AvLogCapture log;
   ASSERT_TRUE(RunToEnd(engine));
@@ -84,6 +88,9 @@ TEST_F(TranscodeTimelineTest, PictureSizeChangeKeepsTheOutputSize) {
   EXPECT_EQ(probed.video[0].height, 240);
   EXPECT_NEAR(static_cast<double>(DecodeFile(folder + "/out.mp4", 60).frames.size()), 50, 1);
 }
+
+// Deinterlacing, the graph that is replaced at the change still holds a picture.
+INSTANTIATE_TEST_SUITE_P(Deinterlace, SizeChangeTest, testing::Bool());
 
 TEST_F(TranscodeTimelineTest, JoinedInputsFollowEachOther) {
   const std::string folder = ScratchDir("join");
