@@ -2,7 +2,6 @@
 // sync by duplicating, a picture size that changes mid-stream, two inputs
 // joined into one output.
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 #include "support/av_log_capture.h"
