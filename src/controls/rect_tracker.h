@@ -52,6 +52,7 @@ class TRectTracker : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // In this order they index the cursor table of mouseMoveEvent.
   enum class Zone { None, TopLeft, BottomRight, BottomLeft, TopRight, Left, Right, Top, Bottom, Move };
 
   Zone ZoneAt(QPoint point) const;

@@ -6,7 +6,8 @@
 //
 // Invariants: Min ≤ PositionL ≤ Max; with SecondThumb also
 // PositionL < PositionU ≤ Max, so the thumbs never cross. Without
-// SecondThumb PositionU is unused but kept above PositionL.
+// SecondThumb PositionU is unused; it is put back above PositionL when it
+// is set, when the range changes and when SecondThumb is switched on.
 #include <QImage>
 #include <QWidget>
 
