@@ -85,8 +85,12 @@ void TTranscodeRun::VideoOut(TOutputStream& ost, AVFrame* picture, TRunControl& 
                       picture->sample_aspect_ratio);
   }
   video.graph.Push(*picture);
-  AVFrame& filtered = *video.filtered;
-  while (video.graph.Pull(filtered)) {
+  EncodeFiltered(ost, control);
+}
+
+void TTranscodeRun::EncodeFiltered(TOutputStream& ost, TRunControl& control) {
+  AVFrame& filtered = *ost.video->filtered;
+  while (ost.video->graph.Pull(filtered)) {
     EncodeVideo(ost, &filtered, filtered.pts, control);
     av_frame_unref(&filtered);
   }
@@ -171,7 +175,9 @@ void TTranscodeRun::OfferPreview(const AVFrame& picture, int64_t ptsUs) {
   }
 }
 
-void TTranscodeRun::FlushVideo(TOutputStream& ost) {
+void TTranscodeRun::FlushVideo(TOutputStream& ost, TRunControl& control) {
+  ost.video->graph.PushEnd();
+  EncodeFiltered(ost, control);
   if (avcodec_send_frame(ost.encoder.get(), nullptr) < 0) throw FFmpegException("Video encoding failed");
   DrainEncoder(ost);
 }
