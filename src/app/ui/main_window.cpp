@@ -23,6 +23,7 @@
 #include "app/ui/desktop_links.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/output_folder_row.h"
+#include "app/ui/preference_dialog.h"
 #include "app/ui/preview_panel.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
@@ -31,6 +32,7 @@
 #include "dvd/drive_scan.h"
 #include "dvd/dvd_plug_in.h"
 #include "profiles/ui/profile_picker.h"
+#include "profiles/ui/settings_dialog.h"
 
 namespace kx {
 namespace {
@@ -69,12 +71,12 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   menus_ = new TMainMenus(this);
   lvFiles = new TTitleList(QString::fromStdString(ProgramFolder() + "skin/lvBack.bmp"), this);
   streamChoice_ = new TStreamChoice([this] { return SelectedRecord(); }, this);
-  folderRow_ = new TOutputFolderRow(messages_, this);
+  folderRow_ = new TOutputFolderRow(messages_, [this](const std::string& start) { return ChooseFolder(start); }, this);
 
   auto* lblOutputFormat = new QLabel("Output Format:", this);
   auto* btnOptions = new QPushButton("Settings", this);
   btnOptions->setObjectName("btnOptions");
-  btnOptions->setEnabled(false);
+  connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnSettingsClick);
   formatRow_ = new QHBoxLayout;
   formatRow_->addWidget(lblOutputFormat);
   formatRow_->addStretch(1);
@@ -175,9 +177,9 @@ QWidget* TfrmMain::CreateButtonBar() {
   btnEdit = BarButton("btnEdit", Glyph::Edit, "Edit", bar);
   auto* btnStart = BarButton("btnStart", Glyph::Start, "Start", bar);
   auto* btnExit = BarButton("btnExit", Glyph::Exit, "Exit", bar);
-  // The settings dialog and conversion start join these buttons later.
-  btnSettings->setEnabled(false);
+  // Conversion start joins this button later.
   btnStart->setEnabled(false);
+  connect(btnSettings, &QAbstractButton::clicked, this, &TfrmMain::btnSettingsClick);
   connect(btnAddDVD, &QAbstractButton::clicked, this, &TfrmMain::btnAddDVDClick);
   connect(btnClear, &QAbstractButton::clicked, this, &TfrmMain::btnClearClick);
   connect(btnEdit, &QAbstractButton::clicked, this, &TfrmMain::btnEditClick);
@@ -201,9 +203,10 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // The preferences, settings and edit dialogs and conversion start join later.
-  m.menubtnPreference->setEnabled(false);
-  for (QAction* later : {m.mniStart, m.mniSettings, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  // The edit dialogs and conversion start join later.
+  for (QAction* later : {m.mniStart, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  connect(m.menubtnPreference, &QToolButton::clicked, this, &TfrmMain::menubtnPreferenceClick);
+  connect(m.mniSettings, &QAction::triggered, this, &TfrmMain::btnSettingsClick);
 
   connect(m.mniAdd, &QAction::triggered, this, &TfrmMain::btnAddDVDClick);
   connect(m.mniClear, &QAction::triggered, this, &TfrmMain::btnClearClick);
@@ -300,6 +303,26 @@ void TfrmMain::mniOpenImageClick() {
     OpenDrive(file.absoluteFilePath().toStdString());
   else
     OpenDrive(QFileInfo(file.absolutePath()).absolutePath().toStdString());
+}
+
+void TfrmMain::btnSettingsClick() {
+  // The dialog's picker starts with the groups this window's picker shows open.
+  picker_->SaveGroupStates();
+  if (!frmSettings)
+    frmSettings = new TfrmSettings(GlobalObject->SettingsIniName(), GlobalObject->FormatIniName(), messages_, this);
+  if (frmSettings->exec() == QDialog::Accepted) picker_->Rebuild();
+}
+
+void TfrmMain::menubtnPreferenceClick() {
+  if (!frmPreference)
+    frmPreference = new TfrmPreference(GlobalObject->SettingsIniName(), messages_,
+                                       [this](const std::string& start) { return ChooseFolder(start); }, this);
+  frmPreference->exec();
+}
+
+std::string TfrmMain::ChooseFolder(const std::string& start) {
+  if (!fmDirectory) fmDirectory = new TfmDirectory(messages_, this);
+  return fmDirectory->Choose(start);
 }
 
 void TfrmMain::mniAboutClick() {

@@ -12,7 +12,10 @@ namespace kx {
 class MessageBoxes;
 class ProfilePicker;
 class TAppMessageHook;
+class TfmDirectory;
 class TfrmAbout;
+class TfrmPreference;
+class TfrmSettings;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -43,6 +46,10 @@ class TfrmMain : public QMainWindow {
   void btnClearClick();
   void btnAddDVDClick();
   void btnEditClick();
+  void btnSettingsClick();
+  void menubtnPreferenceClick();
+  // The directory chooser, shared by the output folder and the preferences.
+  std::string ChooseFolder(const std::string& start);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -76,7 +83,11 @@ class TfrmMain : public QMainWindow {
   QHBoxLayout* formatRow_ = nullptr;
   ProfilePicker* picker_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
-  TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
+  // Created on first use, then kept.
+  TfrmAbout* frmAbout = nullptr;
+  TfrmSettings* frmSettings = nullptr;
+  TfrmPreference* frmPreference = nullptr;
+  TfmDirectory* fmDirectory = nullptr;
 };
 
 }  // namespace kx
