@@ -25,6 +25,7 @@
 #include "app/ui/output_folder_row.h"
 #include "app/ui/preference_dialog.h"
 #include "app/ui/preview_panel.h"
+#include "app/ui/title_preview.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
 #include "controls/picture_button.h"
@@ -96,7 +97,12 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   left->addWidget(streamChoice_);
   auto* middle = new QHBoxLayout;
   middle->addLayout(left, 1);
-  middle->addWidget(new TPreviewPanel(this));
+  auto* previewPanel = new TPreviewPanel(this);
+  middle->addWidget(previewPanel);
+  preview_ = new TTitlePreview(previewPanel, {lvFiles, mmoLog, [this] { return dvdDrive_; },
+                                              [this] { btnAddDVDClick(); },
+                                              [] { return GlobalObject->SettingsIniName(); }});
+  connect(lvFiles, &QTreeWidget::itemDoubleClicked, preview_, &TTitlePreview::imgbtnPlayClick);
 
   auto* settingsColumn = new QVBoxLayout;
   settingsColumn->addLayout(formatRow_);
@@ -243,7 +249,7 @@ void TfrmMain::FormShow() {
   const std::string& ini = GlobalObject->SettingsIniName();
   folderRow_->ShowFolder(CheckFolderSetting(ini, kOutPutDirKey));
   CheckFolderSetting(ini, kSnapOutPutDirKey);
-  // Volume and mute (ReadVolume, ReadMute) go to the preview controls here.
+  preview_->RestoreSound();
   GlobalObject->SetVersionText(TGlobalObject::FileVersionText());
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
   picker_->Rebuild();
@@ -259,7 +265,8 @@ TlvFilesRecord* TfrmMain::SelectedRecord() const {
 
 void TfrmMain::btnClearClick() {
   if (lvFiles->RowCount() == 0) return;
-  // Encoder tasks are cleared and the preview stopped here once they exist.
+  preview_->imgbtnStopClick();
+  // Encoder tasks are cleared here once they exist.
   lvFiles->ClearTitles();
   streamChoice_->ClearChoice();
 }
@@ -289,8 +296,7 @@ void TfrmMain::lvFilesSelectionChange() {
 
 void TfrmMain::lvFilesClick() {
   if (const TlvFilesRecord* rec = SelectedRecord()) streamChoice_->ShowRecord(*rec);
-  // The preview's previous and next title buttons follow the row here once
-  // the preview exists.
+  preview_->UpdateTitleButtons();
 }
 
 void TfrmMain::mniOpenImageClick() {
@@ -340,7 +346,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 bool TfrmMain::FormCloseQuery() {
   if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
   picker_->SaveGroupStates();
-  // The encoder and the preview player are stopped here once they exist.
+  preview_->imgbtnStopClick();
+  // The encoder is stopped here once it exists.
   GlobalObject.reset();
   return true;
 }
