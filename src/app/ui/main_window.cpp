@@ -141,7 +141,11 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   formatRow_->insertWidget(1, picker_, 1);
 }
 
-TfrmMain::~TfrmMain() { GlobalObject.reset(); }
+TfrmMain::~TfrmMain() {
+  // The player's threads draw into pan1, which goes before the preview does.
+  preview_->imgbtnStopClick();
+  GlobalObject.reset();
+}
 
 QWidget* TfrmMain::CreateTitleBar() {
   auto* bar = new QWidget(this);
