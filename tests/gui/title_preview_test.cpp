@@ -136,6 +136,21 @@ TEST_F(TitlePreviewTest, PlayShowsPicturesAndMovesTheBarStopResets) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return surface->CurrentImage().isNull(); }, 2000));
 }
 
+// Dragging with the left button down moves the volume bar to
+// x / (width - 20) of its range, wherever the press was, and stores it.
+TEST_F(TitlePreviewTest, VolumeBarFollowsTheDragAndStoresTheVolume) {
+  auto* bar = Find<TTrackBar2>("trcVolume");
+  ASSERT_EQ(bar->width(), 80);
+  const std::pair<int, int> cases[] = {{30, 64}, {45, 96}, {79, 128}, {0, 0}};
+  for (const auto& [x, volume] : cases) {
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, bar->height() / 2));
+    QTest::mouseMove(bar, QPoint(x, bar->height() / 2));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, bar->height() / 2));
+    EXPECT_EQ(bar->PositionL(), volume) << x;
+    EXPECT_EQ(ReadInteger(GlobalObject->SettingsIniName(), kSettingsSection, "volume", -1), volume) << x;
+  }
+}
+
 TEST_F(TitlePreviewTest, SnapshotSavesTheShownPictureAtFullAndPanelSizeAndOpensTheFolder) {
   const std::string folder = root_ + "/shots/new";
   SnapshotOfPausedTitle(folder);
