@@ -84,13 +84,15 @@ class TitlePreviewTest : public ::testing::Test {
     for (QAction* item : Find<QMenu>("mniAddDVDDriver")->actions())
       if (item->text().startsWith(QString::fromStdString(test::DiscImage("sample") + ":"))) item->trigger();
   }
-  // Plays the first title until a picture shows, pauses it and presses the
-  // snapshot button with the folder stored as `snapshotFolder`.
+  // Plays the first title into its third second (bright enough to tell
+  // from black), pauses it and presses the snapshot button with the folder
+  // stored as `snapshotFolder`.
   void SnapshotOfPausedTitle(const std::string& snapshotFolder) {
     OpenSampleDisc();
     Find<QAbstractButton>("imgbtnPlay")->click();
     auto* surface = Find<VideoSurface>("pan1");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !surface->CurrentImage().isNull(); }, 10000));
+    auto* time = Find<QLabel>("lblTime");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return time->text() >= "0:00:03" && !surface->CurrentImage().isNull(); }, 10000));
     Find<QAbstractButton>("imgbtnPause")->click();
     WriteString(GlobalObject->SettingsIniName(), kSettingsSection, kSnapOutPutDirKey, snapshotFolder);
     shown_ = surface->CurrentImage();

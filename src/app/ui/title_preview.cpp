@@ -132,7 +132,8 @@ void TTitlePreview::imgbtnStopClick() {
 // The stopped state: Play only, the bar at 0 and the labels idle.
 void TTitlePreview::ShowStopped() {
   trcPreview->SetPositionL(0);
-  trcPreview->setEnabled(false);
+  trcPreview->setEnabled(false);  // a disabled bar gets no release, so no drag goes on
+  seekDrag_ = false;
   previewStopped_ = true;
   previewPaused_ = false;
   SetButtons(true, false, false);
