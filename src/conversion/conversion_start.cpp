@@ -42,41 +42,45 @@ TitleTask AddTitleTask(const TitleRowRef& row, int rowIndex, const std::string& 
     boxes.Show(kWarning, "Title #" + std::to_string(rec.TitleIndex + 1) + " is invalid", MessageIcon::Warning);
     return TitleTask::Skipped;
   }
-  const std::string section = FormatSection(CurrentFormatCode(ini));
+  const int code = CurrentFormatCode(ini);
+  const std::string section = FormatSection(code);
   const std::string file =
       MakeOutputFileName(ini.settings, row.Caption, "." + ReadString(ini.format, section, "FileExt", "mp4"), boxes);
   rec.Zoom = ReadString(ini.settings, section, "parazoom", "lbox");
   DVDPlugIn::SetDVDParam(TitleParam(rec));
 
-  TInputOptions in;
-  InitInputOptions(in);
-  if (rec.TrimStart >= 0) in.StartTime = rec.TrimStart;
+  TitleTaskOptions options = TitleTaskOptionsOf(rec, title, ini, code, ask);
   // Opens the input now, so the plug-in takes over the parameters just set.
-  const int task = encoder.AddTask(std::string(kDvdInputPrefix) + drive, &in);
+  const int task = encoder.AddTask(std::string(kDvdInputPrefix) + drive, &options.Input);
   if (task < 0) {
     boxes.Show(kWarning, TaskFailureText(row.Caption, encoder.LastErrMsg()), MessageIcon::Warning);
     return TitleTask::Failed;
   }
-  started.TaskRows.push_back(rowIndex);
-  started.OutputFiles.push_back(file);
-
-  TOutputOptions out;
-  InitOutputOptions(out);
-  CopyCrop(rec, out);
-  BuildOutputOptions(ini, rec, CurrentFormatCode(ini), out, title, ask);
-  if (rec.TrimLength > 0) out.RecordingTime = rec.TrimLength;
-  out.CustomHook = NeedsFrameHook(rec);
-  if (!encoder.SetOutputFile(task, file, &out)) {
+  if (!encoder.SetOutputFile(task, file, &options.Output)) {
     boxes.Show(kWarning, TaskFailureText(row.Caption, encoder.LastErrMsg()), MessageIcon::Warning);
     encoder.RemoveTask(task);
-    started.TaskRows.pop_back();
-    started.OutputFiles.pop_back();
     return TitleTask::Failed;
   }
+  started.TaskRows.push_back(rowIndex);
+  started.OutputFiles.push_back(file);
   return TitleTask::Added;
 }
 
 }  // namespace
+
+TitleTaskOptions TitleTaskOptionsOf(const TlvFilesRecord& rec, const TDVDTitleInfo& title, const ProfileIniFiles& ini,
+                                    int formatCode, const AskYesNo& ask) {
+  TitleTaskOptions options;
+  InitInputOptions(options.Input);
+  if (rec.TrimStart >= 0) options.Input.StartTime = rec.TrimStart;
+  TOutputOptions& out = options.Output;
+  InitOutputOptions(out);
+  CopyCrop(rec, out);
+  BuildOutputOptions(ini, rec, formatCode, out, title, ask);
+  if (rec.TrimLength > 0) out.RecordingTime = rec.TrimLength;
+  out.CustomHook = NeedsFrameHook(rec);
+  return options;
+}
 
 StartedConversion StartConversion(std::span<const TitleRowRef> rows, const std::string& drive,
                                   const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes,

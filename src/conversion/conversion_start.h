@@ -47,6 +47,17 @@ StartedConversion StartConversion(std::span<const TitleRowRef> rows, const std::
                                   const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes,
                                   const AskYesNo& ask);
 
+// The option records of the task of one title: the input starts at the
+// trim start; the output is the profile's (through the output option
+// builder, which may ask about the frame size) with the record's crop
+// margins, its trim length and the frame hook when the title needs it.
+struct TitleTaskOptions {
+  TInputOptions Input;
+  TOutputOptions Output;
+};
+TitleTaskOptions TitleTaskOptionsOf(const TlvFilesRecord& rec, const TDVDTitleInfo& title, const ProfileIniFiles& ini,
+                                    int formatCode, const AskYesNo& ask);
+
 // The text that tells the user a title was not converted and why.
 std::string TaskFailureText(const std::string& caption, const std::string& error);
 

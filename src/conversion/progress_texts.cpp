@@ -33,9 +33,9 @@ int ProgressPercent(std::int64_t currentUs, std::int64_t totalUs) {
 
 std::string PercentText(int percent) { return std::to_string(percent) + "%"; }
 
-std::string SecondsText(std::int64_t us) { return std::to_string(us / 1000000) + " Second"; }
+std::string ProgressSecondsText(std::int64_t us) { return std::to_string(us / 1000000) + " Second"; }
 
-std::string SizeText(std::int64_t bytes) { return std::to_string(bytes / 1000) + " kb"; }
+std::string ProgressSizeText(std::int64_t bytes) { return std::to_string(bytes / 1000) + " kb"; }
 
 std::string TaskNumberText(int taskIndex, int tasksCount) {
   return "[" + std::to_string(taskIndex + 1) + "/" + std::to_string(tasksCount) + "]";

@@ -12,9 +12,9 @@ int ProgressPercent(std::int64_t currentUs, std::int64_t totalUs);
 // The "Progress" cell: "25%".
 std::string PercentText(int percent);
 // Whole seconds, truncated: "30 Second".
-std::string SecondsText(std::int64_t us);
+std::string ProgressSecondsText(std::int64_t us);
 // Whole kilobytes of 1000 bytes, truncated: "1500 kb".
-std::string SizeText(std::int64_t bytes);
+std::string ProgressSizeText(std::int64_t bytes);
 // "[2/3]" for task index 1 of 3.
 std::string TaskNumberText(int taskIndex, int tasksCount);
 // A caption shorter than 51 characters as it is; a longer one cut to its

@@ -193,9 +193,9 @@ void TfrmProgress::CCAVCProgress(const TProgressInfo& info) {
   const int percent = ProgressPercent(info.CurrentDuration, info.TotalDuration);
   progbarFile->setValue(percent);
   host_->SetProgressCell(row, PercentText(percent));
-  lblTime->setText(Text(SecondsText(info.CurrentDuration)));
-  lblLength->setText(Text(SecondsText(info.TotalDuration)));
-  lblSize->setText(Text(SizeText(info.CurrentSize)));
+  lblTime->setText(Text(ProgressSecondsText(info.CurrentDuration)));
+  lblLength->setText(Text(ProgressSecondsText(info.TotalDuration)));
+  lblSize->setText(Text(ProgressSizeText(info.CurrentSize)));
   lblProgress->setText(Text(TaskNumberText(info.TaskIndex, encoder_->TasksCount())));
   lblOutput->setText(Text(ShortCaption(host_->RowCaption(row))));
 }
