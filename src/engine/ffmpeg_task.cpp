@@ -27,10 +27,20 @@ TFFmpeg::~TFFmpeg() {
   }
   worker_.reset();
   reporter_.reset();
+  ReleaseMedia();
+}
+
+std::string TFFmpeg::ReleaseMedia() {
+  // A probe must not outlive the input it describes.
+  for (auto& probe : probes_)
+    if (probe) probe->Attach(nullptr);
   try {
     Release();
-  } catch (const std::exception& error) {
-    FFLogger().Log(TLogLevel::llQuiet, error.what());
+    return {};
+  } catch (...) {
+    const std::string text = TextOf(std::current_exception());
+    FFLogger().Log(TLogLevel::llQuiet, text);
+    return text;
   }
 }
 
@@ -71,11 +81,7 @@ void TFFmpeg::Start(bool threaded) {
     MarkEnded(false, missing);
     lock.unlock();
     FFLogger().Log(TLogLevel::llQuiet, missing);
-    try {
-      Release();
-    } catch (const std::exception& error) {
-      FFLogger().Log(TLogLevel::llQuiet, error.what());
-    }
+    ReleaseMedia();
     ReportEnd();
     return;
   }
@@ -100,13 +106,8 @@ void TFFmpeg::Run() {
     error = TextOf(std::current_exception());
   }
   // Files are closed and empty outputs deleted whatever ended the run.
-  try {
-    Release();
-  } catch (...) {
-    const std::string text = TextOf(std::current_exception());
-    FFLogger().Log(TLogLevel::llQuiet, text);
-    if (error.empty()) error = text;
-  }
+  const std::string releaseError = ReleaseMedia();
+  if (error.empty()) error = releaseError;
   {
     std::lock_guard lock(stateMutex_);
     MarkEnded(finished && error.empty(), std::move(error));
@@ -134,7 +135,11 @@ void TFFmpeg::Stop(bool wait) {
       awaited = worker_.get();
     } else if (!ended_) {
       MarkEnded(false, {});
-      reporter_ = std::make_unique<TAwaitedThread>([this] { ReportEnd(); });
+      // It will never run: its files are closed (empty ones deleted) at once.
+      reporter_ = std::make_unique<TAwaitedThread>([this] {
+        ReleaseMedia();
+        ReportEnd();
+      });
       awaited = reporter_.get();
     } else {
       awaited = reporter_ ? reporter_.get() : worker_.get();

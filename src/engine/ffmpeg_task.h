@@ -37,7 +37,8 @@ class TFFmpeg : public TCustomFFmpeg {
   int Index() const { return index_; }
   void SetIndex(int index) { index_ = index; }
 
-  // Created on first use; `input` below kMaxInputFiles.
+  // Created on first use; `input` below kMaxInputFiles. Describes the input
+  // until the task releases its files (at its end); empty afterwards.
   TAVProbe& InputProbe(int input);
   TInputOptions& InputOptionsAt(int input) { return inputOptions_.at(input); }
   TOutputOptions& OutputOptionsAt(int output) { return outputOptions_.at(output); }
@@ -70,6 +71,9 @@ class TFFmpeg : public TCustomFFmpeg {
 
  private:
   void Run();
+  // Detaches the probes, closes the files (deleting empty outputs); answers
+  // the error text of a failure, which is logged.
+  std::string ReleaseMedia();
   // Marks the end (stateMutex_ held); the caller reports it after unlocking.
   void MarkEnded(bool finished, std::string error);
   void ReportEnd();
