@@ -38,12 +38,6 @@ struct AudioFifoFree {
 struct BitstreamFilterFree {
   void operator()(AVBSFContext* ctx) const { av_bsf_free(&ctx); }
 };
-struct SubtitleFree {
-  void operator()(AVSubtitle* sub) const {
-    avsubtitle_free(sub);
-    delete sub;
-  }
-};
 
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;

@@ -25,7 +25,6 @@ void TTranscodeRun::DrainEncoder(TOutputStream& ost) {
       size_t size = 0;
       if (const uint8_t* stats = av_packet_get_side_data(&packet, AV_PKT_DATA_QUALITY_STATS, &size); size >= 4)
         ost.lastQuality = static_cast<float>(AV_RL32(stats)) / FF_QP2LAMBDA;
-      lastEncodedPtsUs_ = av_rescale_q(packet.pts, enc.time_base, AV_TIME_BASE_Q);
     } else {
       audioBytes_ += packet.size;
     }

@@ -221,7 +221,7 @@ void TTranscodeRun::SetUpEncoding(TOutputStream& ost, TInputStream& ist, int ind
     ost.audio = std::make_unique<TAudioOut>();
   }
   SetUpTwoPass(ost, index);
-  OpenEncoder(ost, index);
+  OpenEncoder(ost);
 }
 
 void TTranscodeRun::SetUpTwoPass(TOutputStream& ost, int index) {
@@ -242,7 +242,7 @@ void TTranscodeRun::SetUpTwoPass(TOutputStream& ost, int index) {
   }
 }
 
-void TTranscodeRun::OpenEncoder(TOutputStream& ost, int index) {
+void TTranscodeRun::OpenEncoder(TOutputStream& ost) {
   AVCodecContext& enc = *ost.encoder;
   const std::string name = StreamName(ost.fileIndex, ost.stream->index, ost.type);
   if (ost.codec == nullptr) ost.codec = avcodec_find_encoder(enc.codec_id);
@@ -268,7 +268,6 @@ void TTranscodeRun::OpenEncoder(TOutputStream& ost, int index) {
     av_log(nullptr, AV_LOG_ERROR, "%s\n", text.c_str());
     throw FFmpegException(text);
   }
-  (void)index;
   CheckAv(avcodec_parameters_from_context(ost.stream->codecpar, &enc), "avcodec_parameters_from_context");
   ost.stream->time_base = enc.time_base;
   if (ost.type == AVMEDIA_TYPE_VIDEO) ost.stream->avg_frame_rate = enc.framerate;

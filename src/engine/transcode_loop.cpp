@@ -118,6 +118,8 @@ void TTranscodeRun::ReadPacket(int fileIndex, TRunControl& control, bool& loopEn
     TInputStream& ist = inputStreams_[index];
     if (ist.stream->discard != AVDISCARD_ALL) {
       FixTimestamps(ist, packet);
+      if (ist.stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO && packet.dts != AV_NOPTS_VALUE)
+        file.readClockUs = std::max(file.readClockUs, ToUs(packet.dts, ist.stream->time_base));
       const int64_t end = EndUs();
       if (end != INT64_MAX && packet.dts != AV_NOPTS_VALUE && ToUs(packet.dts, ist.stream->time_base) >= end) {
         ist.pastRecordingTime = true;
@@ -185,6 +187,11 @@ bool TTranscodeRun::OutputPacket(int streamIndex, AVPacket* packet, TRunControl&
     case AVMEDIA_TYPE_SUBTITLE: DecodeSubtitle(streamIndex, packet); break;
     default: break;
   }
+  if (env_.settings.rateEmu) {
+    // Rate emulation: no faster than the input plays.
+    const int64_t aheadUs = ist.ptsUs - (av_gettime_relative() - ist.wallStartUs);
+    if (aheadUs > 1000) av_usleep(static_cast<unsigned>(aheadUs));
+  }
   if (result >= 0) return true;
   const std::string text = "Error while decoding stream #" + std::to_string(ist.fileIndex) + "." +
                            std::to_string(ist.stream->index) + " (" + AvErrorText("", result).substr(2) + ")";
@@ -201,24 +208,62 @@ int TTranscodeRun::DecodeVideo(int streamIndex, AVPacket* packet, TRunControl& c
   AVFrame& frame = *decoded_;
   for (;;) {
     const int received = avcodec_receive_frame(decoder, &frame);
-    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return 0;
+    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
+      if (packet == nullptr) ReleaseDelayed(streamIndex, true, control);
+      return 0;
+    }
     if (received < 0) return received;
-    ++decodedPictures_;
     const int64_t ts = frame.best_effort_timestamp;
     const int64_t ptsUs = ts != AV_NOPTS_VALUE ? ToUs(ts, ist.stream->time_base)
                           : ist.nextPtsUs != AV_NOPTS_VALUE ? ist.nextPtsUs : ist.ptsUs;
     ist.ptsUs = ptsUs;
     ist.nextPtsUs = ptsUs + (frame.pkt_duration > 0 ? ToUs(frame.pkt_duration, ist.stream->time_base)
                                                     : FrameDurationUs(*ist.stream, frame.repeat_pict));
-    if (ptsUs >= StartUs() && ptsUs < EndUs()) {
-      AVFrame* picture = &frame;
-      PreprocessPicture(ist, picture, ptsUs);
-      picture->pts = ptsUs;
-      for (TOutputStream* ost : outputStreams_)
-        if (ost->source == streamIndex && ost->active && ost->encodingNeeded) VideoOut(*ost, picture, control);
+    frame.pts = ptsUs;
+    if (ist.burnSource < 0) {
+      ProcessPicture(streamIndex, frame, control);
+      av_frame_unref(&frame);
+      continue;
     }
-    av_frame_unref(&frame);
+    FramePtr held;
+    if (ist.spareFrames.empty()) {
+      held = NewFrame();
+    } else {
+      held = std::move(ist.spareFrames.back());
+      ist.spareFrames.pop_back();
+    }
+    av_frame_move_ref(held.get(), &frame);
+    ist.delayed.push_back(std::move(held));
+    ReleaseDelayed(streamIndex, false, control);
   }
+}
+
+void TTranscodeRun::ReleaseDelayed(int streamIndex, bool all, TRunControl& control) {
+  // Subpictures come up to about half a second after their pictures; two
+  // seconds of pictures at most are held, so a title without sound still flows.
+  constexpr int64_t kSubtitleLeadUs = 200000;
+  constexpr size_t kMaxHeld = 50;
+  TInputStream& ist = inputStreams_[streamIndex];
+  const int64_t clock = inputFiles_[ist.fileIndex].readClockUs;
+  while (!ist.delayed.empty() &&
+         (all || ist.delayed.size() > kMaxHeld || ist.delayed.front()->pts + kSubtitleLeadUs <= clock)) {
+    FramePtr held = std::move(ist.delayed.front());
+    ist.delayed.pop_front();
+    ProcessPicture(streamIndex, *held, control);
+    av_frame_unref(held.get());
+    ist.spareFrames.push_back(std::move(held));
+  }
+}
+
+void TTranscodeRun::ProcessPicture(int streamIndex, AVFrame& decoded, TRunControl& control) {
+  ++decodedPictures_;
+  const int64_t ptsUs = decoded.pts;
+  if (ptsUs < StartUs() || ptsUs >= EndUs()) return;
+  AVFrame* picture = &decoded;
+  PreprocessPicture(inputStreams_[streamIndex], picture, ptsUs);
+  picture->pts = ptsUs;
+  for (TOutputStream* ost : outputStreams_)
+    if (ost->source == streamIndex && ost->active && ost->encodingNeeded) VideoOut(*ost, picture, control);
 }
 
 int TTranscodeRun::DecodeAudio(int streamIndex, AVPacket* packet) {

@@ -52,7 +52,7 @@ class TTranscodeRun {
   void MapStreams();
   void SetUpStreamCopy(TOutputStream& ost, const TInputStream& ist);
   void SetUpEncoding(TOutputStream& ost, TInputStream& ist, int index);
-  void OpenEncoder(TOutputStream& ost, int index);
+  void OpenEncoder(TOutputStream& ost);
   void OpenDecoders();
   void SetUpTwoPass(TOutputStream& ost, int index);
   void CopyMetadataMaps();
@@ -71,6 +71,9 @@ class TTranscodeRun {
   // False when the packet could not be decoded (and "xerror" is off).
   bool OutputPacket(int streamIndex, AVPacket* packet, TRunControl& control);
   int DecodeVideo(int streamIndex, AVPacket* packet, TRunControl& control);
+  // Pictures with their time (µs) in pts: subtitle burning, hook, video outputs.
+  void ProcessPicture(int streamIndex, AVFrame& picture, TRunControl& control);
+  void ReleaseDelayed(int streamIndex, bool all, TRunControl& control);
   int DecodeAudio(int streamIndex, AVPacket* packet);
   void DecodeSubtitle(int streamIndex, AVPacket* packet);
   void CopyPacket(TOutputStream& ost, const TInputStream& ist, const AVPacket& packet);
@@ -133,7 +136,6 @@ class TTranscodeRun {
   int64_t lastReportUs_ = 0;
   int64_t lastPreviewUs_ = 0;
   bool previewOffered_ = false;
-  int64_t lastEncodedPtsUs_ = 0;
 };
 
 }  // namespace kx

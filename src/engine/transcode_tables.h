@@ -4,6 +4,7 @@
 // the run's set-up). Worker thread during a run, set-up thread otherwise.
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,9 +43,14 @@ struct TInputStream {
   std::unique_ptr<TSubtitleBurner> burner;
   // Video stream: the input stream whose burner draws on its pictures, or -1.
   int burnSource = -1;
+  // Pictures held back until the subtitles of their time have been read
+  // (subpictures are multiplexed later than the pictures they belong to).
+  std::deque<FramePtr> delayed;
+  std::vector<FramePtr> spareFrames;
 };
 
 struct TInputFileState {
+  int64_t readClockUs = INT64_MIN;  // latest decoding time of a sound or subtitle packet read
   int firstStream = 0;
   int streamCount = 0;
   bool endOfFile = false;

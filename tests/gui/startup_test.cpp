@@ -27,6 +27,7 @@
 #include "app/ui/cover_window.h"
 #include "app/ui/main_window.h"
 #include "engine/ffmpeg_exception.h"
+#include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
@@ -225,19 +226,6 @@ class ThrowingObject : public QObject {
   std::function<void()> raise_;
 };
 
-class RecordingMessageBoxes : public MessageBoxes {
- public:
-  void Show(const std::string& caption, const std::string& text, MessageIcon icon) override {
-    shown.push_back({caption, text, icon});
-  }
-  struct Shown {
-    std::string caption;
-    std::string text;
-    MessageIcon icon;
-  };
-  std::vector<Shown> shown;
-};
-
 TEST_F(StartupTest, ExceptionHandlerShowsMessageWithFullStopAndIcon) {
   struct Case {
     std::function<void()> raise;
@@ -256,7 +244,7 @@ TEST_F(StartupTest, ExceptionHandlerShowsMessageWithFullStopAndIcon) {
       {[] { throw std::runtime_error(""); }, "", MessageIcon::Error},
       {[] { throw 42; }, "An unexpected error occurred.", MessageIcon::Error},
   };
-  RecordingMessageBoxes boxes;
+  test::ScriptedMessages boxes;
   App().SetMessageBoxes(&boxes);
   QApplication::setApplicationDisplayName("Kestrix DVD Ripper");
   for (const Case& c : cases) {
@@ -279,7 +267,7 @@ TEST_F(StartupTest, SettingsThatCannotBeWrittenAreReported) {
   const std::string blocker = home_ + "/not-a-folder";
   std::ofstream(blocker) << "x";
   setenv("KESTRIX_CONFIG_DIR", (blocker + "/config").c_str(), 1);
-  RecordingMessageBoxes boxes;
+  test::ScriptedMessages boxes;
   App().SetMessageBoxes(&boxes);
   {
     TfrmMain window({});

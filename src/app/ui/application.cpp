@@ -6,6 +6,7 @@
 #include "app/program_folder.h"
 #include "app/ui/cover_window.h"
 #include "app/ui/main_window.h"
+#include "controls/skin.h"
 
 namespace kx {
 
@@ -22,6 +23,12 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+MessageBoxes& AppMessages() {
+  if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance())) return app->Messages();
+  static QtMessageBoxes boxes;
+  return boxes;
+}
+
 std::vector<std::string> ExtraDrivesFrom(const QStringList& arguments) {
   std::vector<std::string> drives;
   for (qsizetype i = 1; i < arguments.size(); ++i)
@@ -31,6 +38,7 @@ std::vector<std::string> ExtraDrivesFrom(const QStringList& arguments) {
 
 int RunApplication(int argc, char** argv) {
   TApplication app(argc, argv);
+  ApplySkin(app, ProgramFolder());
   TfrmCover cover(ProgramFolder());
   cover.ShowAtOnce();
   TApplication::setApplicationDisplayName("Kestrix DVD Ripper");

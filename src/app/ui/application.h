@@ -17,13 +17,19 @@ class TApplication : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 
-  // Where the handler's messages go; null restores the message boxes.
+  // Where the handler's and the windows' messages go; null restores the
+  // message boxes.
   void SetMessageBoxes(MessageBoxes* boxes) { boxes_ = boxes ? boxes : &defaultBoxes_; }
+  MessageBoxes& Messages() { return *boxes_; }
 
  private:
   QtMessageBoxes defaultBoxes_;
   MessageBoxes* boxes_ = &defaultBoxes_;
 };
+
+// The running TApplication's messages; message boxes under any other
+// application object.
+MessageBoxes& AppMessages();
 
 // The command line's arguments after the program name, as absolute paths:
 // ISO images or VIDEO_TS folders the drive menu offers as extra drives.

@@ -1,62 +1,216 @@
 #include "app/ui/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/disc_opening.h"
 #include "app/folder_settings.h"
 #include "app/global_object.h"
+#include "app/program_folder.h"
 #include "app/ui/about_window.h"
+#include "app/ui/app_message_hook.h"
+#include "app/ui/application.h"
+#include "app/ui/desktop_links.h"
+#include "app/ui/main_menus.h"
+#include "app/ui/output_folder_row.h"
+#include "app/ui/preview_panel.h"
+#include "app/ui/stream_choice.h"
+#include "app/ui/title_list.h"
+#include "controls/picture_button.h"
+#include "controls/popup_menu.h"
+#include "dvd/drive_scan.h"
+#include "dvd/dvd_plug_in.h"
 
 namespace kx {
+namespace {
 
-TfrmMain::TfrmMain(std::vector<std::string> extraDrives) : extraDrives_(std::move(extraDrives)) {
+struct ShareService {
+  const char* hint;
+  const char* mark;
+  QColor face;
+  const char* pageForUrl;  // the product page's address is appended, escaped
+};
+
+const ShareService kShareServices[] = {
+    {"Facebook", "f", QColor(59, 89, 152), "https://www.facebook.com/sharer/sharer.php?u="},
+    {"Google", "G", QColor(219, 68, 55), "https://www.google.com/bookmarks/mark?op=edit&bkmk="},
+    {"Twitter", "t", QColor(29, 161, 242), "https://twitter.com/intent/tweet?url="},
+    {"Delicious", "d", QColor(51, 153, 255), "https://del.icio.us/post?url="},
+    {"Digg", "D", QColor(20, 88, 156), "https://digg.com/submit?url="},
+    {"Stumbleupon", "s", QColor(235, 73, 36), "https://www.stumbleupon.com/submit?url="},
+    {"Reddit", "r", QColor(255, 69, 0), "https://www.reddit.com/submit?url="},
+};
+
+// A big picture button of the bar across the top.
+TPictureButton* BarButton(const char* name, Glyph glyph, const char* caption, QWidget* parent) {
+  auto* button = new TPictureButton(glyph, caption, QSize(66, 58), parent);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
+    : extraDrives_(std::move(extraDrives)), messages_(AppMessages()) {
   setObjectName("frmMain");
-  resize(900, 620);
+  resize(980, 660);
 
-  auto* skPopupMenuHelp = menuBar()->addMenu("&Help");
-  skPopupMenuHelp->setObjectName("skPopupMenuHelp");
-  QAction* mniAbout = skPopupMenuHelp->addAction("&About");
-  mniAbout->setObjectName("mniAbout");
-  connect(mniAbout, &QAction::triggered, this, &TfrmMain::mniAboutClick);
+  menus_ = new TMainMenus(this);
+  lvFiles = new TTitleList(QString::fromStdString(ProgramFolder() + "skin/lvBack.bmp"), this);
+  streamChoice_ = new TStreamChoice([this] { return SelectedRecord(); }, this);
+  folderRow_ = new TOutputFolderRow(messages_, this);
 
-  auto* central = new QWidget(this);
-  lblAppName = new QLabel(central);
-  lblAppName->setObjectName("lblAppName");
-  QFont title = lblAppName->font();
-  title.setPointSizeF(title.pointSizeF() * 1.4);
-  title.setBold(true);
-  lblAppName->setFont(title);
+  auto* lblOutputFormat = new QLabel("Output Format:", this);
+  // The profile picker (edt1, imgbtn1, lst1) takes its place beside the label.
+  auto* btnOptions = new QPushButton("Settings", this);
+  btnOptions->setObjectName("btnOptions");
+  btnOptions->setEnabled(false);
+  auto* formatRow = new QHBoxLayout;
+  formatRow->addWidget(lblOutputFormat);
+  formatRow->addStretch(1);
+  formatRow->addWidget(btnOptions);
 
-  auto* lblDirectory = new QLabel("Output Directory:", central);
-  edDirectory = new QLineEdit(central);
-  edDirectory->setObjectName("edDirectory");
-  edDirectory->setReadOnly(true);
-  lblDirectory->setBuddy(edDirectory);
+  auto* btnStartBelow = new TPictureButton(Glyph::Start, "Start", QSize(66, 58), this);
+  btnStartBelow->setObjectName("btnStartBelow");
+  btnStartBelow->setEnabled(false);
 
-  mmoLog = new QPlainTextEdit(central);
+  mmoLog = new QPlainTextEdit(this);
   mmoLog->setObjectName("mmoLog");
   mmoLog->setReadOnly(true);
   mmoLog->hide();
 
-  auto* directoryRow = new QHBoxLayout;
-  directoryRow->addWidget(lblDirectory);
-  directoryRow->addWidget(edDirectory, 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(lvFiles, 1);
+  left->addWidget(streamChoice_);
+  auto* middle = new QHBoxLayout;
+  middle->addLayout(left, 1);
+  middle->addWidget(new TPreviewPanel(this));
+
+  auto* settingsColumn = new QVBoxLayout;
+  settingsColumn->addLayout(formatRow);
+  settingsColumn->addWidget(folderRow_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addLayout(settingsColumn, 1);
+  bottom->addWidget(btnStartBelow);
+
+  auto* body = new QVBoxLayout;
+  body->setContentsMargins(10, 8, 10, 10);
+  body->addLayout(middle, 1);
+  body->addLayout(bottom);
+  body->addWidget(mmoLog);
+
+  auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
-  layout->addWidget(lblAppName);
-  layout->addStretch();
-  layout->addLayout(directoryRow);
-  layout->addWidget(mmoLog);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateTitleBar());
+  layout->addWidget(menus_);
+  layout->addWidget(CreateButtonBar());
+  layout->addLayout(body, 1);
   setCentralWidget(central);
+
+  connect(lvFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::lvFilesSelectionChange);
+  connect(lvFiles, &QTreeWidget::itemClicked, this, &TfrmMain::lvFilesClick);
+  connect(lvFiles, &TTitleList::RightButtonPressed, this,
+          [this](QPoint at) { PopupFromButtons(menus_->skPopupMenuEdit, at, {}); });
+  ConnectMenus();
+  new TAppMessageHook(this);
 
   FormCreate();
 }
 
 TfrmMain::~TfrmMain() { GlobalObject.reset(); }
+
+QWidget* TfrmMain::CreateTitleBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName("panTop");
+  bar->setAttribute(Qt::WA_StyledBackground);
+  lblAppName = new QLabel(bar);
+  lblAppName->setObjectName("lblAppName");
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(12, 4, 6, 4);
+  layout->addWidget(lblAppName);
+  layout->addStretch();
+  for (const ShareService& service : kShareServices) {
+    auto* button = new TPictureButton(Glyph::Letter, service.mark, QSize(20, 20), bar, service.face);
+    button->setToolTip(service.hint);
+    connect(button, &QAbstractButton::clicked, this, [&service] {
+      const QString product = QString::fromStdString(GlobalObject->ProductUrl());
+      OpenOnDesktop(QUrl(QString(service.pageForUrl) + QUrl::toPercentEncoding(product)));
+    });
+    layout->addWidget(button);
+  }
+  layout->addSpacing(16);
+  auto* btnSmall = new TPictureButton(Glyph::Minimise, {}, QSize(22, 20), bar);
+  btnSmall->setObjectName("btnSmall");
+  auto* btnClose = new TPictureButton(Glyph::Close, {}, QSize(22, 20), bar, QColor(196, 64, 56));
+  btnClose->setObjectName("btnClose");
+  connect(btnSmall, &QAbstractButton::clicked, this, &QWidget::showMinimized);
+  connect(btnClose, &QAbstractButton::clicked, this, &QWidget::close);
+  layout->addWidget(btnSmall);
+  layout->addWidget(btnClose);
+  return bar;
+}
+
+QWidget* TfrmMain::CreateButtonBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName("panButtons");
+  btnAddDVD = BarButton("btnAddDVD", Glyph::AddDisc, "Add DVD", bar);
+  auto* btnClear = BarButton("btnClear", Glyph::Clear, "Clear", bar);
+  auto* btnSettings = BarButton("btnSettings", Glyph::Settings, "Settings", bar);
+  btnEdit = BarButton("btnEdit", Glyph::Edit, "Edit", bar);
+  auto* btnStart = BarButton("btnStart", Glyph::Start, "Start", bar);
+  auto* btnExit = BarButton("btnExit", Glyph::Exit, "Exit", bar);
+  // The settings dialog and conversion start join these buttons later.
+  btnSettings->setEnabled(false);
+  btnStart->setEnabled(false);
+  connect(btnAddDVD, &QAbstractButton::clicked, this, &TfrmMain::btnAddDVDClick);
+  connect(btnClear, &QAbstractButton::clicked, this, &TfrmMain::btnClearClick);
+  connect(btnEdit, &QAbstractButton::clicked, this, &TfrmMain::btnEditClick);
+  connect(btnExit, &QAbstractButton::clicked, this, &QWidget::close);
+
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(10, 8, 10, 0);
+  for (QWidget* button : {btnAddDVD, btnClear, btnSettings, btnEdit, btnStart}) layout->addWidget(button);
+  layout->addStretch();
+  layout->addWidget(btnExit);
+  return bar;
+}
+
+void TfrmMain::ConnectMenus() {
+  TMainMenus& m = *menus_;
+  connect(m.menubtnFile, &QToolButton::clicked, this,
+          [&m] { TMainMenus::PopupUnder(m.skPopupMenuFile, m.menubtnFile, {}, {m.menubtnFile}); });
+  connect(m.menubtnEdit, &QToolButton::clicked, this,
+          [this, &m] { TMainMenus::PopupUnder(m.skPopupMenuEdit, m.menubtnEdit, {}, {m.menubtnEdit, btnEdit}); });
+  connect(m.menubtnHelp, &QToolButton::clicked, this,
+          [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
+  connect(m.menubtnWebsite, &QToolButton::clicked, this,
+          [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
+  // The preferences, settings and edit dialogs and conversion start join later.
+  m.menubtnPreference->setEnabled(false);
+  for (QAction* later : {m.mniStart, m.mniSettings, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+
+  connect(m.mniAdd, &QAction::triggered, this, &TfrmMain::btnAddDVDClick);
+  connect(m.mniClear, &QAction::triggered, this, &TfrmMain::btnClearClick);
+  connect(m.mniExit, &QAction::triggered, this, &QWidget::close);
+  connect(m.mniHelp, &QAction::triggered, this,
+          [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->HelpUrl()))); });
+  connect(m.mniSupport, &QAction::triggered, this,
+          [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl() + "support/"))); });
+  connect(m.mniAbout, &QAction::triggered, this, &TfrmMain::mniAboutClick);
+  connect(m.mniOpenImage, &QAction::triggered, this, &TfrmMain::mniOpenImageClick);
+}
 
 void TfrmMain::FormCreate() {
   CreateGlobalObject();
@@ -80,18 +234,88 @@ void TfrmMain::FormShow() {
   // The preview controls' idle state and the conversion's preview bitmap
   // come first here, once the preview exists.
   const std::string& ini = GlobalObject->SettingsIniName();
-  edDirectory->setText(QString::fromStdString(CheckFolderSetting(ini, kOutPutDirKey)));
+  folderRow_->ShowFolder(CheckFolderSetting(ini, kOutPutDirKey));
   CheckFolderSetting(ini, kSnapOutPutDirKey);
   // Volume and mute (ReadVolume, ReadMute) go to the preview controls here.
   GlobalObject->SetVersionText(TGlobalObject::FileVersionText());
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
-  // Then: fill the profile picker; disable the audio and subtitle lists,
-  // clear the opened drive and build the drive menu (with ExtraDrives).
+  // The profile picker is filled here once it exists.
+  streamChoice_->ClearChoice();
+  dvdDrive_.clear();
+  menus_->FillDriveMenu(ScanDvdDrives(extraDrives_), [this](const std::string& drive) { OpenDrive(drive); });
+}
+
+TlvFilesRecord* TfrmMain::SelectedRecord() const {
+  TTitleRow* row = lvFiles->SelectedRow();
+  return row ? &row->Record : nullptr;
+}
+
+void TfrmMain::btnClearClick() {
+  if (lvFiles->RowCount() == 0) return;
+  // Encoder tasks are cleared and the preview stopped here once they exist.
+  lvFiles->ClearTitles();
+  streamChoice_->ClearChoice();
+}
+
+void TfrmMain::btnAddDVDClick() {
+  TMainMenus::PopupUnder(menus_->skPopupMenuAddDVD, btnAddDVD, {}, {btnAddDVD});
+}
+
+void TfrmMain::btnEditClick() {
+  TMainMenus::PopupUnder(menus_->skPopupMenuEdit, btnEdit, QPoint(4, -5), {menus_->menubtnEdit, btnEdit});
+}
+
+void TfrmMain::OpenDrive(const std::string& drive) {
+  btnClearClick();
+  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return;
+  dvdDrive_ = drive;
+  for (const DiscTitle& title : ReadDiscTitles(dvdDrive_, messages_)) lvFiles->AddTitle(title);
+  if (lvFiles->RowCount() == 0) return;
+  lvFiles->setCurrentItem(lvFiles->Row(0));  // selects, focuses and shows its choice
+  lvFiles->setFocus();
+}
+
+void TfrmMain::lvFilesSelectionChange() {
+  streamChoice_->SetRowSelected(SelectedRecord() != nullptr);
+  lvFilesClick();
+}
+
+void TfrmMain::lvFilesClick() {
+  if (const TlvFilesRecord* rec = SelectedRecord()) streamChoice_->ShowRecord(*rec);
+  // The preview's previous and next title buttons follow the row here once
+  // the preview exists.
+}
+
+void TfrmMain::mniOpenImageClick() {
+  // A folder is chosen through its VIDEO_TS.IFO, so one dialog serves both.
+  const QString chosen = QFileDialog::getOpenFileName(this, "Open DVD image or folder", QString(),
+                                                      "DVD image or folder (*.iso *.ISO VIDEO_TS.IFO video_ts.ifo)");
+  if (chosen.isEmpty()) return;
+  const QFileInfo file(chosen);
+  if (file.suffix().compare("iso", Qt::CaseInsensitive) == 0)
+    OpenDrive(file.absoluteFilePath().toStdString());
+  else
+    OpenDrive(QFileInfo(file.absolutePath()).absolutePath().toStdString());
 }
 
 void TfrmMain::mniAboutClick() {
   if (!frmAbout) frmAbout = new TfrmAbout(*GlobalObject, this);
   frmAbout->exec();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (FormCloseQuery())
+    event->accept();
+  else
+    event->ignore();
+}
+
+bool TfrmMain::FormCloseQuery() {
+  if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
+  // The picker's group states are stored, and the encoder and the preview
+  // player stopped, here once they exist.
+  GlobalObject.reset();
+  return true;
 }
 
 }  // namespace kx

@@ -4,15 +4,24 @@
 #include <vector>
 
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace kx {
 
+class MessageBoxes;
+class TAppMessageHook;
 class TfrmAbout;
+class TMainMenus;
+class TOutputFolderRow;
+class TPictureButton;
+class TStreamChoice;
+class TTitleList;
+struct TlvFilesRecord;
 
-// The main window. Creating it creates the application-wide TGlobalObject;
-// destroying it frees it. Main thread only.
+// The main window: the title list of the opened disc with the stream and
+// chapter choice of the selected title, the output folder, the preview area
+// and the menus. Creating it creates the application-wide TGlobalObject;
+// agreeing to close frees it. Main thread only.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
@@ -23,19 +32,45 @@ class TfrmMain : public QMainWindow {
 
   // Offered by the drive menu after the optical drives.
   const std::vector<std::string>& ExtraDrives() const { return extraDrives_; }
+  // The disc last chosen: device, ISO image or folder; empty before the first.
+  const std::string& DvdDrive() const { return dvdDrive_; }
+
+  // Replaces the title list with the readable titles of `drive`.
+  void OpenDrive(const std::string& drive);
+
+  void btnClearClick();
+  void btnAddDVDClick();
+  void btnEditClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  QWidget* CreateTitleBar();
+  QWidget* CreateButtonBar();
+  void ConnectMenus();
   void FormCreate();
   void FormShow();
+  bool FormCloseQuery();
+
+  TlvFilesRecord* SelectedRecord() const;
+  void lvFilesClick();
+  void lvFilesSelectionChange();
+  void mniOpenImageClick();
   void mniAboutClick();
 
   std::vector<std::string> extraDrives_;
+  std::string dvdDrive_;
   bool shownOnce_ = false;
+  MessageBoxes& messages_;
   QLabel* lblAppName = nullptr;
-  QLineEdit* edDirectory = nullptr;
+  TMainMenus* menus_ = nullptr;
+  TPictureButton* btnAddDVD = nullptr;
+  TPictureButton* btnEdit = nullptr;
+  TTitleList* lvFiles = nullptr;
+  TStreamChoice* streamChoice_ = nullptr;
+  TOutputFolderRow* folderRow_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
   TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
 };

@@ -7,6 +7,7 @@ namespace kx {
 class QtMessageBoxes : public MessageBoxes {
  public:
   void Show(const std::string& caption, const std::string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::string& caption, const std::string& text) override;
 };
 
 }  // namespace kx

@@ -1,0 +1,71 @@
+#include "app/ui/preview_panel.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "controls/picture_button.h"
+
+namespace kx {
+
+TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent) {
+  auto* pan1 = new QWidget(this);
+  pan1->setObjectName("pan1");
+  pan1->setFixedSize(370, 240);
+  pan1->setAttribute(Qt::WA_StyledBackground);
+
+  auto* lblTime = new QLabel("00:00:00 / ", this);
+  lblTime->setObjectName("lblTime");
+  auto* lblPTS = new QLabel("00:00:00", this);
+  lblPTS->setObjectName("lblPTS");
+  auto* trcPreview = new QSlider(Qt::Horizontal, this);
+  trcPreview->setObjectName("trcPreview");
+  trcPreview->setEnabled(false);
+
+  auto* times = new QHBoxLayout;
+  times->addStretch();
+  times->addWidget(lblTime);
+  times->addWidget(lblPTS);
+
+  auto* transport = new QHBoxLayout;
+  struct ButtonSpec {
+    const char* name;
+    Glyph glyph;
+    const char* hint;
+  };
+  for (const ButtonSpec& spec : {ButtonSpec{"imgbtnPre", Glyph::Previous, "Previous title"},
+                                 ButtonSpec{"imgbtnPlay", Glyph::Play, "Play"},
+                                 ButtonSpec{"imgbtnPause", Glyph::Pause, "Pause"},
+                                 ButtonSpec{"imgbtnStop", Glyph::Stop, "Stop"},
+                                 ButtonSpec{"imgbtnNext", Glyph::Next, "Next title"},
+                                 ButtonSpec{"imgbtnSnap", Glyph::Snapshot, "Snapshot"}}) {
+    auto* button = new TPictureButton(spec.glyph, {}, QSize(30, 26), this);
+    button->setObjectName(spec.name);
+    button->setToolTip(spec.hint);
+    button->setEnabled(false);
+    transport->addWidget(button);
+  }
+  transport->addStretch();
+  auto* imgbtnMute = new TPictureButton(Glyph::Speaker, {}, QSize(26, 22), this);
+  imgbtnMute->setObjectName("imgbtnMute");
+  imgbtnMute->setEnabled(false);
+  auto* trcVolume = new QSlider(Qt::Horizontal, this);
+  trcVolume->setObjectName("trcVolume");
+  trcVolume->setRange(0, 128);
+  trcVolume->setFixedWidth(80);
+  trcVolume->setEnabled(false);
+  transport->addWidget(imgbtnMute);
+  transport->addWidget(trcVolume);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(pan1);
+  layout->addLayout(times);
+  layout->addWidget(trcPreview);
+  layout->addLayout(transport);
+  layout->addStretch();
+}
+
+}  // namespace kx
