@@ -35,7 +35,7 @@ void CopyCrop(const TlvFilesRecord& rec, TOutputOptions& out) {
 enum class TitleTask { Added, Skipped, Failed };
 
 TitleTask AddTitleTask(const TitleRowRef& row, int rowIndex, const std::string& drive, const ProfileIniFiles& ini,
-                       TFFEncoder& encoder, MessageBoxes& boxes, const AskYesNo& ask, StartedConversion& started) {
+                       TFFEncoder& encoder, MessageBoxes& boxes, StartedConversion& started) {
   TlvFilesRecord& rec = *row.Record;
   TDVDTitleInfo title;
   if (!DVDPlugIn::GetTitleInfo(rec.TitleIndex, title)) {
@@ -49,6 +49,9 @@ TitleTask AddTitleTask(const TitleRowRef& row, int rowIndex, const std::string& 
   rec.Zoom = ReadString(ini.settings, section, "parazoom", "lbox");
   DVDPlugIn::SetDVDParam(TitleParam(rec));
 
+  const AskYesNo ask = [&boxes](const std::string& caption, const std::string& text) {
+    return boxes.AskYesNo(caption, text);
+  };
   TitleTaskOptions options = TitleTaskOptionsOf(rec, title, ini, code, ask);
   // Opens the input now, so the plug-in takes over the parameters just set.
   const int task = encoder.AddTask(std::string(kDvdInputPrefix) + drive, &options.Input);
@@ -83,8 +86,7 @@ TitleTaskOptions TitleTaskOptionsOf(const TlvFilesRecord& rec, const TDVDTitleIn
 }
 
 StartedConversion StartConversion(std::span<const TitleRowRef> rows, const std::string& drive,
-                                  const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes,
-                                  const AskYesNo& ask) {
+                                  const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes) {
   StartedConversion started;
   const std::string libAV = DVDPlugIn::ProgramLibAVFolder();
   if (!encoder.AVLibLoaded() && !encoder.LoadAVLib(libAV)) return started;
@@ -97,7 +99,7 @@ StartedConversion StartConversion(std::span<const TitleRowRef> rows, const std::
   encoder.SetPreview(true);
   for (size_t r = 0; r < rows.size(); ++r) {
     if (!rows[r].Ticked) continue;
-    if (AddTitleTask(rows[r], static_cast<int>(r), drive, ini, encoder, boxes, ask, started) == TitleTask::Failed)
+    if (AddTitleTask(rows[r], static_cast<int>(r), drive, ini, encoder, boxes, started) == TitleTask::Failed)
       return started;
   }
   started.Ready = !started.TaskRows.empty();

@@ -42,10 +42,10 @@ struct StartedConversion {
 // whose output cannot be set up ends the start after a warning with the
 // engine's text and the title's caption; the tasks of earlier rows stay in
 // the list until the next ClearTasks. `drive` is DvdDrive: the device, ISO
-// image or VIDEO_TS folder the titles were read from.
+// image or VIDEO_TS folder the titles were read from. The output option
+// builder's frame-size question goes to `boxes` too.
 StartedConversion StartConversion(std::span<const TitleRowRef> rows, const std::string& drive,
-                                  const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes,
-                                  const AskYesNo& ask);
+                                  const ProfileIniFiles& ini, TFFEncoder& encoder, MessageBoxes& boxes);
 
 // The option records of the task of one title: the input starts at the
 // trim start; the output is the profile's (through the output option

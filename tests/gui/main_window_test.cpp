@@ -195,6 +195,36 @@ TEST_F(MainWindowTest, FailedOpeningsClearTheListAndSayWhy) {
   }
 }
 
+TEST_F(MainWindowTest, StartConvertsTheTickedTitles) {
+  Show();
+  window_->OpenDrive(test::DiscFolder("three_titles"));
+  ASSERT_EQ(List()->RowCount(), 3);
+  for (int row = 0; row < 3; ++row) List()->Row(row)->setCheckState(colSource, Qt::Unchecked);
+  Press("btnStart");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "Please select a file by clicking the check box!");
+
+  // The two short titles; the progress window runs them and closes.
+  List()->Row(1)->setCheckState(colSource, Qt::Checked);
+  List()->Row(2)->setCheckState(colSource, Qt::Checked);
+  Press("btnStartBelow");
+  EXPECT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(List()->Row(0)->text(colProgress), "");
+  EXPECT_EQ(List()->Row(1)->text(colProgress), "100%");
+  EXPECT_EQ(List()->Row(2)->text(colProgress), "100%");
+  const std::string out = root_ + "/home/tarnwell/";
+  EXPECT_TRUE(fs::exists(out + "DVD Title 2_(new).mp4"));
+  EXPECT_TRUE(fs::exists(out + "DVD Title 3_(new).mp4"));
+  ASSERT_EQ(opened_.size(), 1u);  // the output folder, after the last task
+  EXPECT_EQ(opened_[0].toLocalFile().toStdString() + "/", out);
+
+  // The task list was cleared at the run end: the menu item starts again.
+  messages_.shown.clear();
+  Find<QAction>("mniStart")->trigger();
+  EXPECT_TRUE(fs::exists(out + "DVD Title 3_(new_1).mp4"));
+  EXPECT_TRUE(messages_.shown.empty());
+}
+
 TEST_F(MainWindowTest, StreamListsFollowTheSelectedRow) {
   Show();
   window_->OpenDrive(test::DiscFolder("three_titles"));

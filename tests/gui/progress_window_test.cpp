@@ -23,13 +23,13 @@
 
 #include "app/settings_store.h"
 #include "conversion/conversion_start.h"
-#include "conversion/ui/after_actions.h"
+#include "conversion/ui/power_off.h"
 #include "conversion/ui/picture_box.h"
 #include "dvd/dvd_plug_in.h"
 #include "profiles/profile_catalogue.h"
 #include "profiles/profile_files.h"
 #include "support/decoded_media.h"
-#include "support/recording_boxes.h"
+#include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
@@ -93,8 +93,7 @@ class ProgressRunTest : public ::testing::Test {
       rows.push_back({host_.captions.back(), true, &records_[i]});
     }
     host_.cells.assign(titles.size(), "");
-    const auto ask = [](const std::string&, const std::string&) { return false; };
-    StartedConversion started = StartConversion(rows, Drive(), ini_, encoder_, boxes_, ask);
+    StartedConversion started = StartConversion(rows, Drive(), ini_, encoder_, boxes_);
     EXPECT_TRUE(started.Ready);
     return started;
   }
@@ -127,7 +126,7 @@ class ProgressRunTest : public ::testing::Test {
   TFFEncoder encoder_;
   std::vector<TlvFilesRecord> records_;
   RecordingHost host_;
-  test::RecordingBoxes boxes_;
+  test::ScriptedMessages boxes_;
   TfrmProgress window_;
 };
 
@@ -212,9 +211,12 @@ TEST_F(ProgressRunTest, FailedTasksAreToldAfterTheRun) {
   const StartedConversion started = Start({1, 2}, 1'000'000);
   Run(started, [] {});
   ASSERT_EQ(boxes_.shown.size(), 2u);
-  EXPECT_EQ(boxes_.shown[0].rfind("Warning|DVD Title 2 could not be converted: ", 0), 0u) << boxes_.shown[0];
-  EXPECT_EQ(boxes_.shown[1].rfind("Warning|DVD Title 3 could not be converted: ", 0), 0u) << boxes_.shown[1];
-  EXPECT_GT(boxes_.shown[0].size(), std::string("Warning|DVD Title 2 could not be converted: ").size());
+  const std::string told[] = {"DVD Title 2 could not be converted: ", "DVD Title 3 could not be converted: "};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(boxes_.shown[i].caption, "Warning");
+    EXPECT_EQ(boxes_.shown[i].text.rfind(told[i], 0), 0u) << boxes_.shown[i].text;
+    EXPECT_GT(boxes_.shown[i].text.size(), told[i].size());  // the engine's reason follows
+  }
   EXPECT_TRUE(host_.cellsAtOpen.empty());
 }
 

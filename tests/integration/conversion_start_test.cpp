@@ -12,7 +12,7 @@
 #include "dvd/dvd_plug_in.h"
 #include "profiles/profile_catalogue.h"
 #include "profiles/profile_files.h"
-#include "support/recording_boxes.h"
+#include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
@@ -61,9 +61,10 @@ TEST(ConversionStart, TickedRowsBecomeTasksInListOrder) {
   TitleList list(drive, {0, 0, 1, 2});
   list.rows[0].Ticked = false;
   TFFEncoder encoder;
-  test::RecordingBoxes boxes;
-  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes, NoQuestion());
+  test::ScriptedMessages boxes;
+  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes);
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.asked.empty());
   EXPECT_TRUE(started.Ready);
   EXPECT_EQ(started.TaskRows, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(encoder.TasksCount(), 3);
@@ -81,9 +82,11 @@ TEST(ConversionStart, UnreadableTitleIsLeftOutWithOneWarning) {
   const std::string drive = test::DiscFolder("second_unreadable");
   TitleList list(drive, {0, 1, 2});
   TFFEncoder encoder;
-  test::RecordingBoxes boxes;
-  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes, NoQuestion());
-  EXPECT_EQ(boxes.shown, (std::vector<std::string>{"Warning|Title #2 is invalid"}));
+  test::ScriptedMessages boxes;
+  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, "Warning");
+  EXPECT_EQ(boxes.shown[0].text, "Title #2 is invalid");
   EXPECT_TRUE(started.Ready);
   EXPECT_EQ(started.TaskRows, (std::vector<int>{0, 2}));
   EXPECT_EQ(encoder.TasksCount(), 2);
@@ -95,9 +98,11 @@ TEST(ConversionStart, NoTickedRowIsTold) {
   TitleList list(drive, {0, 1});
   for (TitleRowRef& row : list.rows) row.Ticked = false;
   TFFEncoder encoder;
-  test::RecordingBoxes boxes;
-  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes, NoQuestion());
-  EXPECT_EQ(boxes.shown, (std::vector<std::string>{"Warning|Please select a file by clicking the check box!"}));
+  test::ScriptedMessages boxes;
+  const StartedConversion started = StartConversion(list.rows, drive, config.ini, encoder, boxes);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, "Warning");
+  EXPECT_EQ(boxes.shown[0].text, "Please select a file by clicking the check box!");
   EXPECT_FALSE(started.Ready);
   EXPECT_EQ(encoder.TasksCount(), 0);
 }
@@ -121,15 +126,16 @@ TEST_P(StartFailureTest, EndsTheStartWithTheEnginesText) {
   if (c.audioEncoder)
     WriteString(config.ini.settings, FormatSection(kDefaultFormatCode), "paraAudioEncoder", c.audioEncoder);
   TFFEncoder encoder;
-  test::RecordingBoxes boxes;
+  test::ScriptedMessages boxes;
   const StartedConversion started = StartConversion(
-      list.rows, c.wrongDrive ? config.dir + "/no_disc" : drive, config.ini, encoder, boxes, NoQuestion());
+      list.rows, c.wrongDrive ? config.dir + "/no_disc" : drive, config.ini, encoder, boxes);
   EXPECT_FALSE(started.Ready);
   EXPECT_TRUE(started.TaskRows.empty());
   EXPECT_EQ(encoder.TasksCount(), 0);
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].rfind("Warning|DVD Title 1 could not be converted: ", 0), 0u) << boxes.shown[0];
-  EXPECT_NE(boxes.shown[0].find(c.reason), std::string::npos) << boxes.shown[0];
+  EXPECT_EQ(boxes.shown[0].caption, "Warning");
+  EXPECT_EQ(boxes.shown[0].text.rfind("DVD Title 1 could not be converted: ", 0), 0u) << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[0].text.find(c.reason), std::string::npos) << boxes.shown[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Tasks, StartFailureTest,

@@ -22,6 +22,11 @@ class RecordingBoxes : public MessageBoxes {
   void Show(const std::string& caption, const std::string& text, MessageIcon) override {
     shown.push_back(caption + "|" + text);
   }
+  // Naming a file never asks.
+  bool AskYesNo(const std::string&, const std::string& text) override {
+    ADD_FAILURE() << "asked: " << text;
+    return false;
+  }
   std::vector<std::string> shown;
 };
 

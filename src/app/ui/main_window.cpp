@@ -26,10 +26,16 @@
 #include "app/ui/preview_panel.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
+#include "app/ui/title_list_host.h"
+#include "conversion/conversion_start.h"
+#include "conversion/ui/progress_window.h"
 #include "controls/picture_button.h"
 #include "controls/popup_menu.h"
 #include "dvd/drive_scan.h"
 #include "dvd/dvd_plug_in.h"
+#include "engine/ff_encoder.h"
+#include "profiles/output_options.h"
+#include "profiles/profile_files.h"
 
 namespace kx {
 namespace {
@@ -61,7 +67,7 @@ TPictureButton* BarButton(const char* name, Glyph glyph, const char* caption, QW
 }  // namespace
 
 TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
-    : extraDrives_(std::move(extraDrives)), messages_(AppMessages()) {
+    : extraDrives_(std::move(extraDrives)), messages_(AppMessages()), CCAVC(std::make_unique<TFFEncoder>()) {
   setObjectName("frmMain");
   resize(980, 660);
 
@@ -82,7 +88,7 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
 
   auto* btnStartBelow = new TPictureButton(Glyph::Start, "Start", QSize(66, 58), this);
   btnStartBelow->setObjectName("btnStartBelow");
-  btnStartBelow->setEnabled(false);
+  connect(btnStartBelow, &QAbstractButton::clicked, this, &TfrmMain::btnStartClick);
 
   mmoLog = new QPlainTextEdit(this);
   mmoLog->setObjectName("mmoLog");
@@ -171,9 +177,9 @@ QWidget* TfrmMain::CreateButtonBar() {
   btnEdit = BarButton("btnEdit", Glyph::Edit, "Edit", bar);
   auto* btnStart = BarButton("btnStart", Glyph::Start, "Start", bar);
   auto* btnExit = BarButton("btnExit", Glyph::Exit, "Exit", bar);
-  // The settings dialog and conversion start join these buttons later.
+  // The settings dialog joins these buttons later.
   btnSettings->setEnabled(false);
-  btnStart->setEnabled(false);
+  connect(btnStart, &QAbstractButton::clicked, this, &TfrmMain::btnStartClick);
   connect(btnAddDVD, &QAbstractButton::clicked, this, &TfrmMain::btnAddDVDClick);
   connect(btnClear, &QAbstractButton::clicked, this, &TfrmMain::btnClearClick);
   connect(btnEdit, &QAbstractButton::clicked, this, &TfrmMain::btnEditClick);
@@ -197,12 +203,13 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // The preferences, settings and edit dialogs and conversion start join later.
+  // The preferences, settings and edit dialogs join later.
   m.menubtnPreference->setEnabled(false);
-  for (QAction* later : {m.mniStart, m.mniSettings, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  for (QAction* later : {m.mniSettings, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
 
   connect(m.mniAdd, &QAction::triggered, this, &TfrmMain::btnAddDVDClick);
   connect(m.mniClear, &QAction::triggered, this, &TfrmMain::btnClearClick);
+  connect(m.mniStart, &QAction::triggered, this, &TfrmMain::btnStartClick);
   connect(m.mniExit, &QAction::triggered, this, &QWidget::close);
   connect(m.mniHelp, &QAction::triggered, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->HelpUrl()))); });
@@ -239,6 +246,8 @@ void TfrmMain::FormShow() {
   // Volume and mute (ReadVolume, ReadMute) go to the preview controls here.
   GlobalObject->SetVersionText(TGlobalObject::FileVersionText());
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
+  // A first start gets the installed profile files before anything reads them.
+  InstallProfileFiles(GlobalObject->FormatIniName(), ini);
   // The profile picker is filled here once it exists.
   streamChoice_->ClearChoice();
   dvdDrive_.clear();
@@ -252,7 +261,8 @@ TlvFilesRecord* TfrmMain::SelectedRecord() const {
 
 void TfrmMain::btnClearClick() {
   if (lvFiles->RowCount() == 0) return;
-  // Encoder tasks are cleared and the preview stopped here once they exist.
+  // The preview is stopped here once it exists.
+  CCAVC->ClearTasks();
   lvFiles->ClearTitles();
   streamChoice_->ClearChoice();
 }
@@ -263,6 +273,17 @@ void TfrmMain::btnAddDVDClick() {
 
 void TfrmMain::btnEditClick() {
   TMainMenus::PopupUnder(menus_->skPopupMenuEdit, btnEdit, QPoint(4, -5), {menus_->menubtnEdit, btnEdit});
+}
+
+void TfrmMain::btnStartClick() {
+  // The preview player is stopped here once it exists.
+  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); });
+  const ProfileIniFiles ini{GlobalObject->FormatIniName(), GlobalObject->SettingsIniName()};
+  const StartedConversion started = StartConversion(host.Rows(), dvdDrive_, ini, *CCAVC, messages_);
+  if (!started.Ready) return;
+  TaskRows = started.TaskRows;
+  if (!frmProgress) frmProgress = new TfrmProgress(this);
+  frmProgress->Run(*CCAVC, host, TaskRows, messages_);
 }
 
 void TfrmMain::OpenDrive(const std::string& drive) {
@@ -312,8 +333,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 bool TfrmMain::FormCloseQuery() {
   if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
-  // The picker's group states are stored, and the encoder and the preview
-  // player stopped, here once they exist.
+  // The picker's group states are stored, and the preview player stopped,
+  // here once they exist.
+  CCAVC->Stop(true);
   GlobalObject.reset();
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@ namespace kx {
 
 class MessageBoxes;
 class TAppMessageHook;
+class TFFEncoder;
 class TfrmAbout;
+class TfrmProgress;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -41,6 +44,8 @@ class TfrmMain : public QMainWindow {
   void btnClearClick();
   void btnAddDVDClick();
   void btnEditClick();
+  // Every ticked title becomes a task; the progress window runs them.
+  void btnStartClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -73,6 +78,9 @@ class TfrmMain : public QMainWindow {
   TOutputFolderRow* folderRow_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
   TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
+  std::unique_ptr<TFFEncoder> CCAVC;
+  std::vector<int> TaskRows;          // task index -> title list row, for the current run
+  TfrmProgress* frmProgress = nullptr;  // created on the first run, then kept
 };
 
 }  // namespace kx

@@ -12,7 +12,7 @@
 
 #include "conversion/conversion_start.h"
 #include "conversion/progress_texts.h"
-#include "conversion/ui/after_actions.h"
+#include "conversion/ui/power_off.h"
 #include "conversion/ui/main_thread_pump.h"
 #include "conversion/ui/picture_box.h"
 #include "conversion/ui/preview_window.h"

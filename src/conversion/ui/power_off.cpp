@@ -1,14 +1,8 @@
-#include "conversion/ui/after_actions.h"
+#include "conversion/ui/power_off.h"
 
-#include <QDesktopServices>
 #include <QProcess>
-#include <QUrl>
 
 namespace kx {
-
-void OpenFolderInFileManager(const std::string& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
-}
 
 bool ShutDownComputer() {
   QStringList command = {"systemctl", "poweroff"};
