@@ -21,11 +21,6 @@ TPictureButton::TPictureButton(Glyph glyph, const QString& caption, QSize size, 
   setFocusPolicy(Qt::NoFocus);
 }
 
-void TPictureButton::setCrossed(bool crossed) {
-  crossed_ = crossed;
-  update();
-}
-
 void TPictureButton::enterEvent(QEnterEvent* event) {
   hovered_ = true;
   update();
@@ -162,13 +157,8 @@ void TPictureButton::drawGlyph(QPainter& painter, const QRectF& box) const {
       break;
     case Glyph::Speaker:
       fill(Points({{0.1, 0.38}, {0.28, 0.38}, {0.5, 0.16}, {0.5, 0.84}, {0.28, 0.62}, {0.1, 0.62}}));
-      if (crossed_) {
-        painter.drawLine(QPointF(0.64, 0.36), QPointF(0.9, 0.64));
-        painter.drawLine(QPointF(0.9, 0.36), QPointF(0.64, 0.64));
-      } else {
-        painter.drawArc(QRectF(0.42, 0.3, 0.36, 0.4), -50 * 16, 100 * 16);
-        painter.drawArc(QRectF(0.36, 0.16, 0.56, 0.68), -50 * 16, 100 * 16);
-      }
+      painter.drawArc(QRectF(0.42, 0.3, 0.36, 0.4), -50 * 16, 100 * 16);
+      painter.drawArc(QRectF(0.36, 0.16, 0.56, 0.68), -50 * 16, 100 * 16);
       break;
     case Glyph::Letter: {
       painter.resetTransform();

@@ -21,9 +21,6 @@ class TPictureButton : public QAbstractButton {
   TPictureButton(Glyph glyph, const QString& caption, QSize size, QWidget* parent, QColor face = QColor());
 
   QSize sizeHint() const override { return size_; }
-  Glyph glyph() const { return glyph_; }
-  // Speaker: crossed out when muted.
-  void setCrossed(bool crossed);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -37,7 +34,6 @@ class TPictureButton : public QAbstractButton {
   QSize size_;
   QColor face_;
   bool hovered_ = false;
-  bool crossed_ = false;
 };
 
 }  // namespace kx

@@ -139,7 +139,7 @@ bool TFFEncoder::SetOutputFile(int taskIndex, const std::string& fileName, TOutp
 
 void TFFEncoder::RemoveTask(int task) {
   RefuseWhileWorking("RemoveTask");
-  Task(task);
+  Task(task);  // raises for an index out of bounds
   tasks_.erase(tasks_.begin() + task);
   for (int i = task; i < TasksCount(); ++i) tasks_[i]->SetIndex(i);
 }

@@ -45,7 +45,7 @@ class TFFEncoder {
   bool TriggerEventInMainThread() const { return events_.TriggerEventInMainThread(); }
   void SetTriggerEventInMainThread(bool on) { events_.SetTriggerEventInMainThread(on); }
 
-  // Not from inside the same event's handler.
+  // An event already under way ends with the handler it started with.
   void SetOnCustomHook(TCustomHookEvent handler) { events_.SetOnCustomHook(std::move(handler)); }
   void SetOnPreviewBitmap(TPreviewBitmapEvent handler);
   void SetOnProgress(TProgressEvent handler) { events_.SetOnProgress(std::move(handler)); }
@@ -72,14 +72,16 @@ class TFFEncoder {
   // Frees every task and ends a finished run; refused while a run goes on.
   void ClearTasks();
   // Runs the list: `parallel` tasks at a time on worker threads, each ending
-  // task starting the next; 0 runs them all here, one after the other.
+  // task starting the next; 0 runs them all here, one after the other. A run
+  // of an empty list ends at once. Tasks paused before the start wait.
   void StartTask(int parallel);
   void Pause();
   void Resume();
-  // Starts no further task and stops every one of the run. With `wait`,
-  // returns once every task and the run have reported their end. Never from
-  // inside OnProgress or OnPreviewBitmap of a threaded run (their worker waits
-  // for the handler), nor from an OnTerminate delivery.
+  // Starts no further task and stops every one of the run (nothing happens
+  // when no run was started). With `wait`, returns once every task and the
+  // run have reported their end. Never from inside OnProgress or
+  // OnPreviewBitmap of a threaded run (their worker waits for the handler),
+  // nor from an OnTerminate delivery.
   void Stop(bool wait);
 
   int TasksCount() const { return static_cast<int>(tasks_.size()); }

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -402,13 +401,10 @@ TEST_F(MainWindowTest, EditMenuOpensOnRightButton) {
 
 TEST_F(MainWindowTest, LeftPressOutsideThePickerClosesItsList) {
   Show();
-  // The picker's list as the profile picker names it.
-  auto* lst1 = new QListWidget(window_.get());
-  lst1->setObjectName("lst1");
-  lst1->setGeometry(10, 200, 120, 80);
-  lst1->show();
-  QTest::mouseClick(lst1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_TRUE(lst1->isVisible());
+  auto* lst1 = Find<QWidget>("lst1");
+  auto* imgbtn1 = Find<QWidget>("imgbtn1");
+  QTest::mouseClick(imgbtn1, Qt::LeftButton);
+  ASSERT_TRUE(lst1->isVisible());
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(200, 40));
   EXPECT_FALSE(lst1->isVisible());
 }

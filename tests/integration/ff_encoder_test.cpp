@@ -242,7 +242,10 @@ TEST_F(FFEncoderTest, TwoAtATimeOverFiveTasks) {
   for (int title = 0; title < 5; ++title) ExpectTitle("t" + std::to_string(title) + ".mp4", title + 1, 2);
 }
 
-TEST_F(FFEncoderTest, StopDuringTheFirstOfThreeEndsEveryTaskThenTheRun) {
+class StopTest : public FFEncoderTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(StopTest, StopDuringTheFirstOfThreeEndsEveryTaskThenTheRun) {
+  const bool wait = GetParam();
   std::atomic<std::int64_t> reached{0};
   encoder_.SetOnProgress([&](TFFEncoder*, PProgressInfo info) { reached = info->CurrentDuration; });
   encoder_.SetProgressInterval(100);
@@ -252,10 +255,18 @@ TEST_F(FFEncoderTest, StopDuringTheFirstOfThreeEndsEveryTaskThenTheRun) {
   encoder_.StartTask(1);
   EXPECT_THROW(encoder_.ClearTasks(), std::runtime_error);
   ASSERT_TRUE(WaitFor([&] { return reached > 3000000; }));
-  encoder_.Stop(true);
+  encoder_.Stop(wait);
+  if (!wait) {
+    ASSERT_TRUE(AwaitRunEnd());
+  }
 
-  // Everything was delivered before Stop returned.
-  EXPECT_EQ(ends_.Indexes(), (std::vector<int>{0, 1, 2, -1}));
+  // Waiting, everything was delivered before Stop returned, in list order.
+  std::vector<int> indexes = ends_.Indexes();
+  if (wait) {
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2, -1}));
+  }
+  ASSERT_EQ(indexes.size(), 4u);
+  EXPECT_EQ(indexes.back(), -1);
   for (const TTerminateInfo& end : ends_.List()) {
     EXPECT_EQ(end.Finished, end.TaskIndex == -1) << end.TaskIndex;
     EXPECT_FALSE(end.Exception) << end.ExceptionMsg;
@@ -273,6 +284,28 @@ TEST_F(FFEncoderTest, StopDuringTheFirstOfThreeEndsEveryTaskThenTheRun) {
   EXPECT_EQ(ends_.List().size(), 4u);
   encoder_.ClearTasks();
   EXPECT_EQ(encoder_.TasksCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WaitOrNot, StopTest, testing::Bool());
+
+TEST_F(FFEncoderTest, DestroyingTheEncoderDuringARunStopsAndReportsEverything) {
+  {
+    TFFEncoder encoder;
+    encoder.SetOnTerminate([this](TFFEncoder*, const TTerminateInfo& info) { ends_.Add(info); });
+    for (int task = 0; task < 3; ++task) {
+      DVDPlugIn::SetDVDParam(Param(0, 0, 99, 0x80, 0));
+      ASSERT_EQ(encoder.AddTask("opendvd:" + DiscFolder("three_titles")), task) << encoder.LastErrMsg();
+      TOutputOptions options = SmallOutput();
+      ASSERT_TRUE(encoder.SetOutputFile(task, Out(std::to_string(task) + ".mp4"), &options));
+    }
+    encoder.StartTask(2);
+  }
+  std::vector<int> indexes = ends_.Indexes();
+  ASSERT_EQ(indexes.size(), 4u);
+  EXPECT_EQ(indexes.back(), -1);
+  std::sort(indexes.begin(), indexes.end());
+  EXPECT_EQ(indexes, (std::vector<int>{-1, 0, 1, 2}));
+  EXPECT_FALSE(fs::exists(Out("2.mp4")));
 }
 
 TEST_F(FFEncoderTest, PauseHoldsTheTaskAndStopEndsItWhilePaused) {

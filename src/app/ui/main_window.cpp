@@ -36,6 +36,7 @@
 #include "engine/ff_encoder.h"
 #include "profiles/output_options.h"
 #include "profiles/profile_files.h"
+#include "profiles/ui/profile_picker.h"
 
 namespace kx {
 namespace {
@@ -77,14 +78,13 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   folderRow_ = new TOutputFolderRow(messages_, this);
 
   auto* lblOutputFormat = new QLabel("Output Format:", this);
-  // The profile picker (edt1, imgbtn1, lst1) takes its place beside the label.
   auto* btnOptions = new QPushButton("Settings", this);
   btnOptions->setObjectName("btnOptions");
   btnOptions->setEnabled(false);
-  auto* formatRow = new QHBoxLayout;
-  formatRow->addWidget(lblOutputFormat);
-  formatRow->addStretch(1);
-  formatRow->addWidget(btnOptions);
+  formatRow_ = new QHBoxLayout;
+  formatRow_->addWidget(lblOutputFormat);
+  formatRow_->addStretch(1);
+  formatRow_->addWidget(btnOptions);
 
   auto* btnStartBelow = new TPictureButton(Glyph::Start, "Start", QSize(66, 58), this);
   btnStartBelow->setObjectName("btnStartBelow");
@@ -103,7 +103,7 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   middle->addWidget(new TPreviewPanel(this));
 
   auto* settingsColumn = new QVBoxLayout;
-  settingsColumn->addLayout(formatRow);
+  settingsColumn->addLayout(formatRow_);
   settingsColumn->addWidget(folderRow_);
   auto* bottom = new QHBoxLayout;
   bottom->addLayout(settingsColumn, 1);
@@ -133,6 +133,10 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   new TAppMessageHook(this);
 
   FormCreate();
+  // The picker opens its list upwards, over the title list.
+  picker_ = new ProfilePicker(GlobalObject->SettingsIniName(), ProfilePicker::Choice::StoreAtOnce,
+                              ProfilePicker::Opening::Above, this);
+  formatRow_->insertWidget(1, picker_, 1);
 }
 
 TfrmMain::~TfrmMain() { GlobalObject.reset(); }
@@ -248,7 +252,7 @@ void TfrmMain::FormShow() {
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
   // A first start gets the installed profile files before anything reads them.
   InstallProfileFiles(GlobalObject->FormatIniName(), ini);
-  // The profile picker is filled here once it exists.
+  picker_->Rebuild();
   streamChoice_->ClearChoice();
   dvdDrive_.clear();
   menus_->FillDriveMenu(ScanDvdDrives(extraDrives_), [this](const std::string& drive) { OpenDrive(drive); });
@@ -333,8 +337,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 bool TfrmMain::FormCloseQuery() {
   if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
-  // The picker's group states are stored, and the preview player stopped,
-  // here once they exist.
+  picker_->SaveGroupStates();
+  // The preview player is stopped here once it exists.
   CCAVC->Stop(true);
   GlobalObject.reset();
   return true;

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 
 namespace kx {
 
 class MessageBoxes;
+class ProfilePicker;
 class TAppMessageHook;
 class TFFEncoder;
 class TfrmAbout;
@@ -76,6 +78,8 @@ class TfrmMain : public QMainWindow {
   TTitleList* lvFiles = nullptr;
   TStreamChoice* streamChoice_ = nullptr;
   TOutputFolderRow* folderRow_ = nullptr;
+  QHBoxLayout* formatRow_ = nullptr;
+  ProfilePicker* picker_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
   TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
   std::unique_ptr<TFFEncoder> CCAVC;
