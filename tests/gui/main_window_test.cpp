@@ -24,6 +24,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/output_folder_row.h"
 #include "app/ui/title_list.h"
+#include "support/decoded_media.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
@@ -212,8 +213,12 @@ TEST_F(MainWindowTest, StartConvertsTheTickedTitles) {
   EXPECT_EQ(List()->Row(1)->text(colProgress), "100%");
   EXPECT_EQ(List()->Row(2)->text(colProgress), "100%");
   const std::string out = root_ + "/home/tarnwell/";
-  EXPECT_TRUE(fs::exists(out + "DVD Title 2_(new).mp4"));
-  EXPECT_TRUE(fs::exists(out + "DVD Title 3_(new).mp4"));
+  // With the first start's profile settings: pictures of the right title.
+  for (const char* file : {"DVD Title 2_(new).mp4", "DVD Title 3_(new).mp4"}) {
+    const test::DecodedMedia media = test::DecodeFile(out + file, 1);
+    ASSERT_FALSE(media.frames.empty()) << file;
+    EXPECT_EQ(media.frames.front().mark.title, file[10] - '0') << file;
+  }
   ASSERT_EQ(opened_.size(), 1u);  // the output folder, after the last task
   EXPECT_EQ(opened_[0].toLocalFile().toStdString() + "/", out);
 

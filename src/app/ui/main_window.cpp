@@ -245,13 +245,14 @@ void TfrmMain::FormShow() {
   // The preview controls' idle state and the conversion's preview bitmap
   // come first here, once the preview exists.
   const std::string& ini = GlobalObject->SettingsIniName();
+  // A first start gets the installed profile files before anything writes
+  // the settings file; without them every video profile converts audio only.
+  InstallProfileFiles(GlobalObject->FormatIniName(), ini);
   folderRow_->ShowFolder(CheckFolderSetting(ini, kOutPutDirKey));
   CheckFolderSetting(ini, kSnapOutPutDirKey);
   // Volume and mute (ReadVolume, ReadMute) go to the preview controls here.
   GlobalObject->SetVersionText(TGlobalObject::FileVersionText());
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
-  // A first start gets the installed profile files before anything reads them.
-  InstallProfileFiles(GlobalObject->FormatIniName(), ini);
   picker_->Rebuild();
   streamChoice_->ClearChoice();
   dvdDrive_.clear();
