@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -12,6 +11,7 @@
 
 #include "app/settings_store.h"
 #include "profiles/profile_catalogue.h"
+#include "profiles/profile_text.h"
 #include "profiles/zoom_fit.h"
 
 namespace kx {
@@ -19,32 +19,8 @@ namespace {
 
 constexpr char kAsSource[] = "as source";
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
 bool IsBlank(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isspace(c); });
-}
-
-// A complete signed decimal integer within int.
-std::optional<int> AsInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// A complete decimal number with a point as separator (an integer is one too).
-std::optional<double> AsNumber(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
 }
 
 // A value in kbit/s as bit/s, when it is positive and fits.

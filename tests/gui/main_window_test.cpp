@@ -21,6 +21,7 @@
 #include "app/title_row_texts.h"
 #include "app/ui/application.h"
 #include "app/ui/desktop_links.h"
+#include "app/ui/directory_chooser.h"
 #include "app/ui/main_window.h"
 #include "app/ui/output_folder_row.h"
 #include "app/ui/title_list.h"
@@ -356,6 +357,46 @@ TEST_F(MainWindowTest, BrowseChecksTheChosenFolder) {
   row->ShowFolder("");
   Press("btnOpen");
   EXPECT_EQ(opened_.size(), 1u) << "an empty folder field opens nothing";
+}
+
+TEST_F(MainWindowTest, SettingsPreferenceAndFolderDialogsAreKeptAndShared) {
+  Show();
+  // Answers the next modal window with a click on its button `button`, after `act`.
+  QStringList shown;
+  const auto answer = [&shown](const char* button, std::function<void()> act = {}) {
+    QTimer::singleShot(0, [&shown, button, act] {
+      QWidget* modal = QApplication::activeModalWidget();
+      ASSERT_NE(modal, nullptr);
+      shown.push_back(modal->objectName());
+      if (act) act();
+      modal->findChild<QAbstractButton*>(button)->click();
+    });
+  };
+  answer("btnCancel");
+  Press("btnSettings");
+  QWidget* settings = window_->findChild<QWidget*>("frmSettings");
+  answer("btnCancel");
+  Press("btnOptions");
+  answer("btnOk");
+  Find<QAction>("mniSettings")->trigger();
+  EXPECT_EQ(shown, QStringList({"frmSettings", "frmSettings", "frmSettings"}));
+  EXPECT_EQ(window_->findChildren<QWidget*>("frmSettings"), QList<QWidget*>{settings}) << "created once, then kept";
+  EXPECT_EQ(ReadString(GlobalObject->SettingsIniName(), "formatInfo1", "Description", ""),
+            "ZUNE - MPEG-4 AVC Video (*.mp4)");
+
+  // The preferences' Brows and the window's Browse share one folder tree.
+  const std::string snaps = root_ + "/snaps";
+  fs::create_directories(snaps);
+  answer("btnOk", [&] {
+    answer("btnOk", [&] { window_->findChild<TfmDirectory*>()->SelectFolder(snaps); });
+    QApplication::activeModalWidget()->findChild<QAbstractButton*>("btnBrows")->click();
+  });
+  Find<QToolButton>("menubtnPreference")->click();
+  EXPECT_EQ(ReadString(GlobalObject->SettingsIniName(), "settings", "SnapOutPutDir", ""), snaps);
+  answer("btnCancel");
+  Find<QAbstractButton>("btnBrows")->click();
+  EXPECT_EQ(shown.mid(3), QStringList({"frmPreference", "fmDirectory", "fmDirectory"}));
+  EXPECT_EQ(window_->findChildren<TfmDirectory*>().size(), 1);
 }
 
 TEST_F(MainWindowTest, ClickOnItsButtonClosesAnOpenMenu) {

@@ -23,6 +23,7 @@
 #include "app/ui/desktop_links.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/output_folder_row.h"
+#include "app/ui/preference_dialog.h"
 #include "app/ui/preview_panel.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
@@ -37,6 +38,7 @@
 #include "profiles/output_options.h"
 #include "profiles/profile_files.h"
 #include "profiles/ui/profile_picker.h"
+#include "profiles/ui/settings_dialog.h"
 
 namespace kx {
 namespace {
@@ -75,12 +77,12 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   menus_ = new TMainMenus(this);
   lvFiles = new TTitleList(QString::fromStdString(ProgramFolder() + "skin/lvBack.bmp"), this);
   streamChoice_ = new TStreamChoice([this] { return SelectedRecord(); }, this);
-  folderRow_ = new TOutputFolderRow(messages_, this);
+  folderRow_ = new TOutputFolderRow(messages_, [this](const std::string& start) { return ChooseFolder(start); }, this);
 
   auto* lblOutputFormat = new QLabel("Output Format:", this);
   auto* btnOptions = new QPushButton("Settings", this);
   btnOptions->setObjectName("btnOptions");
-  btnOptions->setEnabled(false);
+  connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnSettingsClick);
   formatRow_ = new QHBoxLayout;
   formatRow_->addWidget(lblOutputFormat);
   formatRow_->addStretch(1);
@@ -181,8 +183,7 @@ QWidget* TfrmMain::CreateButtonBar() {
   btnEdit = BarButton("btnEdit", Glyph::Edit, "Edit", bar);
   auto* btnStart = BarButton("btnStart", Glyph::Start, "Start", bar);
   auto* btnExit = BarButton("btnExit", Glyph::Exit, "Exit", bar);
-  // The settings dialog joins these buttons later.
-  btnSettings->setEnabled(false);
+  connect(btnSettings, &QAbstractButton::clicked, this, &TfrmMain::btnSettingsClick);
   connect(btnStart, &QAbstractButton::clicked, this, &TfrmMain::btnStartClick);
   connect(btnAddDVD, &QAbstractButton::clicked, this, &TfrmMain::btnAddDVDClick);
   connect(btnClear, &QAbstractButton::clicked, this, &TfrmMain::btnClearClick);
@@ -207,9 +208,10 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // The preferences, settings and edit dialogs join later.
-  m.menubtnPreference->setEnabled(false);
-  for (QAction* later : {m.mniSettings, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  // The edit dialogs join later.
+  for (QAction* later : {m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  connect(m.menubtnPreference, &QToolButton::clicked, this, &TfrmMain::menubtnPreferenceClick);
+  connect(m.mniSettings, &QAction::triggered, this, &TfrmMain::btnSettingsClick);
 
   connect(m.mniAdd, &QAction::triggered, this, &TfrmMain::btnAddDVDClick);
   connect(m.mniClear, &QAction::triggered, this, &TfrmMain::btnClearClick);
@@ -322,6 +324,26 @@ void TfrmMain::mniOpenImageClick() {
     OpenDrive(file.absoluteFilePath().toStdString());
   else
     OpenDrive(QFileInfo(file.absolutePath()).absolutePath().toStdString());
+}
+
+void TfrmMain::btnSettingsClick() {
+  // The dialog's picker starts with the groups this window's picker shows open.
+  picker_->SaveGroupStates();
+  if (!frmSettings)
+    frmSettings = new TfrmSettings(GlobalObject->SettingsIniName(), GlobalObject->FormatIniName(), messages_, this);
+  if (frmSettings->exec() == QDialog::Accepted) picker_->Rebuild();
+}
+
+void TfrmMain::menubtnPreferenceClick() {
+  if (!frmPreference)
+    frmPreference = new TfrmPreference(GlobalObject->SettingsIniName(), messages_,
+                                       [this](const std::string& start) { return ChooseFolder(start); }, this);
+  frmPreference->exec();
+}
+
+std::string TfrmMain::ChooseFolder(const std::string& start) {
+  if (!fmDirectory) fmDirectory = new TfmDirectory(messages_, this);
+  return fmDirectory->Choose(start);
 }
 
 void TfrmMain::mniAboutClick() {

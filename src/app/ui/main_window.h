@@ -14,8 +14,11 @@ class MessageBoxes;
 class ProfilePicker;
 class TAppMessageHook;
 class TFFEncoder;
+class TfmDirectory;
 class TfrmAbout;
+class TfrmPreference;
 class TfrmProgress;
+class TfrmSettings;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -48,6 +51,10 @@ class TfrmMain : public QMainWindow {
   void btnEditClick();
   // Every ticked title becomes a task; the progress window runs them.
   void btnStartClick();
+  void btnSettingsClick();
+  void menubtnPreferenceClick();
+  // The directory chooser, shared by the output folder and the preferences.
+  std::string ChooseFolder(const std::string& start);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -81,10 +88,14 @@ class TfrmMain : public QMainWindow {
   QHBoxLayout* formatRow_ = nullptr;
   ProfilePicker* picker_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown
-  TfrmAbout* frmAbout = nullptr;     // created on first use, then kept
+  // Created on first use, then kept.
+  TfrmAbout* frmAbout = nullptr;
+  TfrmSettings* frmSettings = nullptr;
+  TfrmPreference* frmPreference = nullptr;
+  TfmDirectory* fmDirectory = nullptr;
+  TfrmProgress* frmProgress = nullptr;
   std::unique_ptr<TFFEncoder> CCAVC;
-  std::vector<int> TaskRows;          // task index -> title list row, for the current run
-  TfrmProgress* frmProgress = nullptr;  // created on the first run, then kept
+  std::vector<int> TaskRows;  // task index -> title list row, for the current run
 };
 
 }  // namespace kx

@@ -1,6 +1,5 @@
 #include "app/ui/output_folder_row.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,29 +7,13 @@
 
 #include "app/folder_settings.h"
 #include "app/global_object.h"
-#include "app/message_boxes.h"
 #include "app/settings_store.h"
 #include "app/ui/desktop_links.h"
 
 namespace kx {
-namespace {
 
-std::string AskForFolder(QWidget* parent, const std::string& start) {
-  return QFileDialog::getExistingDirectory(parent, "Output Directory", QString::fromStdString(start)).toStdString();
-}
-
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
-TOutputFolderRow::TOutputFolderRow(MessageBoxes& messages, QWidget* parent)
-    : QWidget(parent), messages_(messages), chooser_([this](const std::string& start) {
-        return AskForFolder(this, start);
-      }) {
+TOutputFolderRow::TOutputFolderRow(MessageBoxes& messages, FolderChooser chooser, QWidget* parent)
+    : QWidget(parent), messages_(messages), chooser_(std::move(chooser)) {
   auto* lblDirectory = new QLabel("Output Directory:", this);
   edDirectory = new QLineEdit(this);
   edDirectory->setObjectName("edDirectory");
@@ -57,22 +40,8 @@ std::string TOutputFolderRow::Folder() const { return edDirectory->text().toStdS
 
 void TOutputFolderRow::btnBrowsClick() {
   const std::string& ini = GlobalObject->SettingsIniName();
-  std::string folder = chooser_(ReadString(ini, "settings", kOutPutDirKey, DefaultFolder()));
-  if (folder.empty() || folder == Folder()) return;
-  // Too short for anything but the root folder ("/", "/a/"), which takes no output.
-  if (folder.size() < 4) {
-    messages_.Show("Warning", "The path " + folder + " is not a valid directory.", MessageIcon::Warning);
-    return;
-  }
-  if (!TGlobalObject::IsDirWritable(folder)) {
-    messages_.Show("Warning",
-                   "You login as " + Trimmed(TGlobalObject::LoginName()) +
-                       " .You don't have permission to write to directory:" + folder,
-                   MessageIcon::Warning);
-    folder = DefaultFolder();
-  }
-  WriteString(ini, "settings", kOutPutDirKey, folder);
-  ShowFolder(folder);
+  const std::string chosen = chooser_(ReadString(ini, kSettingsSection, kOutPutDirKey, DefaultFolder()));
+  if (const auto stored = StoreChosenFolder(ini, kOutPutDirKey, chosen, Folder(), messages_)) ShowFolder(*stored);
 }
 
 void TOutputFolderRow::btnOpenClick() {

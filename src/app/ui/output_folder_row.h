@@ -3,8 +3,9 @@
 // buttons. The folder lives in the settings file under "OutPutDir". Main
 // thread only.
 #include <QWidget>
-#include <functional>
 #include <string>
+
+#include "app/ui/directory_chooser.h"
 
 class QLineEdit;
 
@@ -16,10 +17,7 @@ class TOutputFolderRow : public QWidget {
   Q_OBJECT
 
  public:
-  // Asks the user for a folder, starting at the given one; empty when cancelled.
-  using FolderChooser = std::function<std::string(const std::string& start)>;
-
-  TOutputFolderRow(MessageBoxes& messages, QWidget* parent);
+  TOutputFolderRow(MessageBoxes& messages, FolderChooser chooser, QWidget* parent);
 
   void ShowFolder(const std::string& folder);
   std::string Folder() const;

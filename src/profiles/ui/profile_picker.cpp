@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "profiles/profile_catalogue.h"
+#include "profiles/ui/list_colours.h"
 
 namespace kx {
 namespace {
@@ -21,8 +22,6 @@ constexpr int kToggleWidth = 20;  // a press this close to a heading's left edge
 constexpr int kMaxHeightAbove = 422;
 constexpr int kMaxHeightBelow = 247;
 const QColor kBackground(246, 247, 248);
-const QColor kSelectedFill(185, 204, 236);
-const QColor kSelectedFrame(122, 160, 218);
 const QColor kProfileText(0, 0, 128);
 
 QPixmap ExpandGlyph(bool expanded) {
@@ -54,8 +53,8 @@ class ProfilePicker::RowDelegate : public QStyledItemDelegate {
     p->save();
     QRect r = option.rect;
     if (option.state & QStyle::State_Selected) {
-      p->fillRect(r.adjusted(2, 2, -2, -2), kSelectedFill);
-      p->setPen(kSelectedFrame);
+      p->fillRect(r.adjusted(2, 2, -2, -2), kListSelectedFill);
+      p->setPen(kListSelectedFrame);
       p->drawRect(r.adjusted(1, 1, -2, -2));
     } else {
       p->fillRect(r, kBackground);
