@@ -58,6 +58,8 @@ class TCustomFFmpeg {
   bool OpenInput(const std::string& name);
 
   // Creates the next output with the pending settings: number of outputs, or -1 with LastError().
+  // A joined output counts once: the run hands its streams on from one input to the next, with
+  // the encoders kept open, so no entry per input is needed and the output limit counts files.
   int CreateOutput(const std::string& name, bool join);
   size_t OutputCount() const { return outputs_.size(); }
   const std::vector<std::unique_ptr<TOutputFile>>& Outputs() const { return outputs_; }

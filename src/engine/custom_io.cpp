@@ -20,15 +20,14 @@ int64_t SeekSource(void* opaque, int64_t offset, int whence) {
 int OpenCustomInput(AVFormatContext** ctx, const std::string& name, std::unique_ptr<CustomIoSource> source,
                     const AVInputFormat* format, AVDictionary** options) {
   auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
-  if (!buffer) return AVERROR(ENOMEM);
+  if (!buffer) return FreeUnopenedInput(ctx, AVERROR(ENOMEM));
   AVIOContext* pb = avio_alloc_context(buffer, kBufferSize, 0, source.get(), ReadPacket, nullptr, SeekSource);
   if (!pb) {
     av_free(buffer);
-    return AVERROR(ENOMEM);
+    return FreeUnopenedInput(ctx, AVERROR(ENOMEM));
   }
   source.release();  // owned by pb from here on
-  *ctx = avformat_alloc_context();
-  if (!*ctx) {
+  if (!*ctx && !(*ctx = avformat_alloc_context())) {
     FreeCustomIo(pb);
     return AVERROR(ENOMEM);
   }
@@ -38,6 +37,12 @@ int OpenCustomInput(AVFormatContext** ctx, const std::string& name, std::unique_
   int result = avformat_open_input(ctx, name.c_str(), format, options);
   if (result < 0) FreeCustomIo(pb);
   return result;
+}
+
+int FreeUnopenedInput(AVFormatContext** ctx, int error) {
+  avformat_free_context(*ctx);
+  *ctx = nullptr;
+  return error;
 }
 
 CustomIoSource* CustomSourceOf(const AVFormatContext* ctx) {

@@ -21,10 +21,15 @@ class CustomIoSource {
   virtual int64_t Seek(int64_t offset, int whence) = 0;
 };
 
-// avformat_open_input over `source` (with `format`, or probing when null).
-// On failure everything is freed and *ctx stays null.
+// avformat_open_input over `source` (with `format`, or probing when null),
+// into *ctx when the caller allocated it (with its own settings), else into a
+// new context. On failure everything is freed and *ctx becomes null.
 int OpenCustomInput(AVFormatContext** ctx, const std::string& name, std::unique_ptr<CustomIoSource> source,
                     const AVInputFormat* format, AVDictionary** options);
+
+// For openers that fail before avformat_open_input: frees the context the
+// caller may have allocated, *ctx becomes null; answers `error`.
+int FreeUnopenedInput(AVFormatContext** ctx, int error);
 
 // The source behind an input opened by OpenCustomInput; null for other inputs.
 CustomIoSource* CustomSourceOf(const AVFormatContext* ctx);

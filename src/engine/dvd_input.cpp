@@ -45,11 +45,12 @@ class DvdIoSource : public CustomIoSource {
 
 int OpenDvdInput(AVFormatContext** ctx, const std::string& drive, AVDictionary** options) {
   if (!DVDPlugIn::IsDVDLibLoaded()) {
-    if (!DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return AVERROR_PROTOCOL_NOT_FOUND;
+    if (!DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder()))
+      return FreeUnopenedInput(ctx, AVERROR_PROTOCOL_NOT_FOUND);
   }
   DVDPlugIn::SetLogCallback(ForwardToAvLog);
   std::unique_ptr<TitleStream> stream = TitleStream::Open(drive);
-  if (!stream) return AVERROR_INVALIDDATA;  // the plug-in logged why
+  if (!stream) return FreeUnopenedInput(ctx, AVERROR_INVALIDDATA);  // the plug-in logged why
   return OpenCustomInput(ctx, std::string(kDvdInputPrefix) + drive, std::make_unique<DvdIoSource>(std::move(stream)),
                          av_find_input_format("mpeg"), options);
 }

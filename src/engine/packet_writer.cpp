@@ -17,7 +17,14 @@ void TTranscodeRun::DrainEncoder(TOutputStream& ost) {
   AVPacket& packet = *encoded_;
   for (;;) {
     const int received = avcodec_receive_packet(&enc, &packet);
-    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
+    if (received == AVERROR_EOF) {
+      // Some encoders give their statistics only once drained; others still
+      // hold the line of their last packet, which is written already.
+      if (ost.passLog != nullptr && enc.stats_out != nullptr && ost.passStatsWritten != enc.stats_out)
+        std::fputs(enc.stats_out, ost.passLog);
+      return;
+    }
+    if (received == AVERROR(EAGAIN)) return;
     if (received < 0)
       throw FFmpegException(ost.type == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
     if (ost.type == AVMEDIA_TYPE_VIDEO) {
@@ -28,7 +35,10 @@ void TTranscodeRun::DrainEncoder(TOutputStream& ost) {
     } else {
       audioBytes_ += packet.size;
     }
-    if (ost.passLog != nullptr && enc.stats_out != nullptr) std::fputs(enc.stats_out, ost.passLog);
+    if (ost.passLog != nullptr && enc.stats_out != nullptr) {
+      std::fputs(enc.stats_out, ost.passLog);
+      ost.passStatsWritten = enc.stats_out;
+    }
     packet.stream_index = ost.stream->index;
     av_packet_rescale_ts(&packet, enc.time_base, ost.stream->time_base);
     packet.time_base = ost.stream->time_base;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/dv_profile.h>
@@ -250,18 +251,29 @@ void TTranscodeRun::SetUpTwoPass(TOutputStream& ost, int index) {
   AVCodecContext& enc = *ost.encoder;
   if (!(enc.flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) return;
   const std::string base = env_.settings.passLogFileName.empty() ? "ffmpeg2pass" : env_.settings.passLogFileName;
-  const std::string name = (base + "-" + std::to_string(index) + ".log").substr(0, 1023);
+  std::string name = (base + "-" + std::to_string(index) + ".log").substr(0, 1023);
+  const AVCodec* codec = ost.codec != nullptr ? ost.codec : avcodec_find_encoder(enc.codec_id);
+  // x264 writes and reads its statistics file itself and leaves stats_out empty.
+  const bool encoderOwnsLog = codec != nullptr && std::string_view(codec->name) == "libx264";
+  if (encoderOwnsLog) {
+    if (const AVDictionaryEntry* chosen = av_dict_get(ost.encoderOptions.get(), "stats", nullptr, 0))
+      name = chosen->value;
+    else
+      DictionarySet(ost.encoderOptions, "stats", name.c_str());
+  }
   if (enc.flags & AV_CODEC_FLAG_PASS1) {
+    if (encoderOwnsLog) return;
     ost.passLog = std::fopen(name.c_str(), "wb");
     if (ost.passLog == nullptr) throw FFmpegException("Cannot write log file " + name + " for pass-1 encoding");
-  } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) throw FFmpegException("Cannot read file: Error reading log file \"" + name + "\" for pass-2 encoding");
-    std::ostringstream text;
-    text << in.rdbuf();
-    ost.passStats = text.str();
-    enc.stats_in = ost.passStats.data();
+    return;
   }
+  std::ifstream in(name, std::ios::binary);
+  if (!in) throw FFmpegException("Cannot read file: Error reading log file \"" + name + "\" for pass-2 encoding");
+  if (encoderOwnsLog) return;
+  std::ostringstream text;
+  text << in.rdbuf();
+  ost.passStats = text.str();
+  enc.stats_in = ost.passStats.data();
 }
 
 void TTranscodeRun::OpenEncoder(TOutputStream& ost) {
@@ -382,7 +394,7 @@ void TTranscodeRun::CopyChapters() {
       const int64_t windowStart = av_rescale_q(startUs - input.tsOffsetUs, AV_TIME_BASE_Q, chapter.time_base);
       const int64_t windowEnd = recordingUs == INT64_MAX ? INT64_MAX
                                 : av_rescale_q(startUs + recordingUs - input.tsOffsetUs, AV_TIME_BASE_Q, chapter.time_base);
-      if (chapter.end < windowStart || chapter.start > windowEnd) continue;
+      if (chapter.end <= windowStart || chapter.start >= windowEnd) continue;
       for (auto& output : env_.outputs) {
         auto* copy = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
         if (copy == nullptr) throw FFmpegException("Out of memory");

@@ -401,7 +401,7 @@ void TTranscodeRun::Finish() {
   FlushInputs(noStop);
   for (TOutputStream* ost : outputStreams_) {
     if (!ost->encodingNeeded) continue;
-    if (ost->type == AVMEDIA_TYPE_VIDEO) FlushVideo(*ost);
+    if (ost->type == AVMEDIA_TYPE_VIDEO) FlushVideo(*ost, noStop);
     if (ost->type == AVMEDIA_TYPE_AUDIO) FlushAudio(*ost);
   }
   for (auto& file : env_.outputs) {

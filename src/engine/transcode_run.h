@@ -85,9 +85,12 @@ class TTranscodeRun {
   void PreprocessPicture(TInputStream& ist, AVFrame*& picture, int64_t ptsUs);
   void CallHook(AVFrame*& picture, int64_t ptsUs);
   void VideoOut(TOutputStream& ost, AVFrame* picture, TRunControl& control);
+  // Every picture the filter graph has ready goes to the encoder.
+  void EncodeFiltered(TOutputStream& ost, TRunControl& control);
   void EncodeVideo(TOutputStream& ost, AVFrame* picture, int64_t srcUs, TRunControl& control);
   void OfferPreview(const AVFrame& picture, int64_t ptsUs);
-  void FlushVideo(TOutputStream& ost);
+  // The filter graph, then the encoder, drained to their last picture.
+  void FlushVideo(TOutputStream& ost, TRunControl& control);
   // The kept picture buffer, writable, with the geometry and properties of `picture`.
   AVFrame* WritablePicture(const AVFrame& picture);
 

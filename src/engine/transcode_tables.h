@@ -82,6 +82,7 @@ struct TOutputStream {
   std::unique_ptr<TVideoOut> video;
   std::unique_ptr<TAudioOut> audio;
   std::FILE* passLog = nullptr;
+  std::string passStatsWritten;  // pass 1: the last statistics text written to passLog
   std::string passStats;  // pass 2: the log file's text, the encoder's stats_in
 
   // Video set-up values that the run needs.

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "engine/custom_io.h"
+
 namespace kx {
 namespace {
 
@@ -118,11 +120,7 @@ int OpenUnicodeInput(AVFormatContext** ctx, const std::string& libraryName, AVDi
                      const AVInputFormat* format) {
   AVIOContext* pb = nullptr;
   int result = OpenUnicodeIo(&pb, libraryName, UnicodeIoMode::Read);
-  if (result < 0) {
-    avformat_free_context(*ctx);
-    *ctx = nullptr;
-    return result;
-  }
+  if (result < 0) return FreeUnopenedInput(ctx, result);
   if (!*ctx && !(*ctx = avformat_alloc_context())) {
     CloseUnicodeIo(&pb);
     return AVERROR(ENOMEM);

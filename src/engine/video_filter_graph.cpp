@@ -96,10 +96,17 @@ void TVideoFilterGraph::Push(AVFrame& picture) {
   CheckAv(av_buffersrc_add_frame_flags(source_, &picture, AV_BUFFERSRC_FLAG_KEEP_REF), "Error while filtering");
 }
 
+void TVideoFilterGraph::PushEnd() {
+  CheckAv(av_buffersrc_add_frame_flags(source_, nullptr, 0), "Error while filtering");
+}
+
 bool TVideoFilterGraph::Pull(AVFrame& picture) {
   const int result = av_buffersink_get_frame(sink_, &picture);
   if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return false;
   CheckAv(result, "Error while filtering");
+  // Filters may change the time base (the deinterlacer halves it).
+  if (picture.pts != AV_NOPTS_VALUE)
+    picture.pts = av_rescale_q(picture.pts, av_buffersink_get_time_base(sink_), AVRational{1, 1000000});
   return true;
 }
 

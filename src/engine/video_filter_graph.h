@@ -40,6 +40,9 @@ class TVideoFilterGraph {
   bool Differs(const AVFrame& picture) const;
   // Takes a reference to the picture (its pts in microseconds).
   void Push(AVFrame& picture);
+  // The end of the pictures: filters that hold pictures back (the deinterlacer
+  // looks one ahead) release them to Pull. No picture may follow.
+  void PushEnd();
   // Answers the next filtered picture (pts in microseconds), or false.
   bool Pull(AVFrame& picture);
   int OutputWidth() const;

@@ -81,12 +81,19 @@ void TTranscodeRun::VideoOut(TOutputStream& ost, AVFrame* picture, TRunControl& 
     const char* format = av_get_pix_fmt_name(static_cast<AVPixelFormat>(picture->format));
     av_log(nullptr, AV_LOG_QUIET, "Input Stream #%d.%d frame size changed to %dx%d, %s\n", ist.fileIndex,
            ist.stream->index, picture->width, picture->height, format != nullptr ? format : "none");
+    // The pictures the old graph holds back belong before this one.
+    video.graph.PushEnd();
+    EncodeFiltered(ost, control);
     video.graph.Build(video.spec, picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
                       picture->sample_aspect_ratio);
   }
   video.graph.Push(*picture);
-  AVFrame& filtered = *video.filtered;
-  while (video.graph.Pull(filtered)) {
+  EncodeFiltered(ost, control);
+}
+
+void TTranscodeRun::EncodeFiltered(TOutputStream& ost, TRunControl& control) {
+  AVFrame& filtered = *ost.video->filtered;
+  while (ost.video->graph.Pull(filtered)) {
     EncodeVideo(ost, &filtered, filtered.pts, control);
     av_frame_unref(&filtered);
   }
@@ -171,7 +178,9 @@ void TTranscodeRun::OfferPreview(const AVFrame& picture, int64_t ptsUs) {
   }
 }
 
-void TTranscodeRun::FlushVideo(TOutputStream& ost) {
+void TTranscodeRun::FlushVideo(TOutputStream& ost, TRunControl& control) {
+  ost.video->graph.PushEnd();
+  EncodeFiltered(ost, control);
   if (avcodec_send_frame(ost.encoder.get(), nullptr) < 0) throw FFmpegException("Video encoding failed");
   DrainEncoder(ost);
 }

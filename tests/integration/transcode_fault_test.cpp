@@ -41,25 +41,6 @@ bool HasEmptyFile(const std::string& folder) {
   return false;
 }
 
-// Runs a title into `output`; answers the text of the FFmpegException it raised (empty: none).
-std::string FailureOf(const TitleJob& job, const std::string& output) {
-  TCustomFFmpeg engine;
-  DVDPlugIn::SetDVDParam(job.param);
-  if (!engine.OpenInput("opendvd:" + DiscFolder(job.disc))) return engine.LastError();
-  for (const auto& [name, value] : job.outputOptions) engine.SetOption(name, value);
-  if (engine.CreateOutput(output, false) < 0) return engine.LastError();
-  std::string text;
-  TRunControl control;
-  try {
-    engine.Transcode(control, {});
-  } catch (const FFmpegException& error) {
-    text = error.what();
-  }
-  engine.Release();
-  engine.Release();  // twice is harmless
-  return text;
-}
-
 TEST_F(TranscodeFaultTest, UnknownEncoderIsNamed) {
   const std::string folder = ScratchDir("fault_encoder");
   TitleJob job;

@@ -38,11 +38,9 @@ inline void SetUpJob(TCustomFFmpeg& engine, const TitleJob& job, const std::stri
   ASSERT_GT(engine.CreateOutput(output, false), 0) << engine.LastError();
 }
 
-// Converts to the end; answers Transcode's result, or fails the test with the exception's text.
-inline bool Convert(const TitleJob& job, const std::string& output, const TEngineCallbacks& callbacks = {}) {
-  TCustomFFmpeg engine;
-  SetUpJob(engine, job, output);
-  if (testing::Test::HasFatalFailure()) return false;
+// Runs an engine whose inputs and outputs are set up, then releases it; answers
+// Transcode's result, or fails the test with the exception's text.
+inline bool RunToEnd(TCustomFFmpeg& engine, const TEngineCallbacks& callbacks = {}) {
   TRunControl control;
   bool finished = false;
   try {
@@ -52,6 +50,33 @@ inline bool Convert(const TitleJob& job, const std::string& output, const TEngin
   }
   engine.Release();
   return finished;
+}
+
+// Converts a title to the end, as RunToEnd.
+inline bool Convert(const TitleJob& job, const std::string& output, const TEngineCallbacks& callbacks = {}) {
+  TCustomFFmpeg engine;
+  SetUpJob(engine, job, output);
+  if (testing::Test::HasFatalFailure()) return false;
+  return RunToEnd(engine, callbacks);
+}
+
+// Runs a title into `output`; answers the text of the FFmpegException it raised (empty: none).
+inline std::string FailureOf(const TitleJob& job, const std::string& output) {
+  TCustomFFmpeg engine;
+  DVDPlugIn::SetDVDParam(job.param);
+  if (!engine.OpenInput("opendvd:" + DiscFolder(job.disc))) return engine.LastError();
+  for (const auto& [name, value] : job.outputOptions) engine.SetOption(name, value);
+  if (engine.CreateOutput(output, false) < 0) return engine.LastError();
+  std::string text;
+  TRunControl control;
+  try {
+    engine.Transcode(control, {});
+  } catch (const FFmpegException& error) {
+    text = error.what();
+  }
+  engine.Release();
+  engine.Release();  // twice is harmless
+  return text;
 }
 
 struct ProbedStream {

@@ -69,7 +69,7 @@ const DecodedFrame* DecodedMedia::FrameAt(double seconds) const {
   return nullptr;
 }
 
-DecodedMedia DecodeFile(const std::string& path, double maxSeconds, int audioStreamId) {
+DecodedMedia DecodeFile(const std::string& path, double maxSeconds, int audioStreamId, const PictureVisitor& visit) {
   AVFormatContext* raw = nullptr;
   if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
     throw std::runtime_error(Fail(path, "cannot open"));
@@ -111,8 +111,12 @@ DecodedMedia DecodeFile(const std::string& path, double maxSeconds, int audioStr
 
   auto takeVideo = [&] {
     double t = video.SecondsOf(frame.get());
-    if (t > maxSeconds) videoDone = true;
-    else media.frames.push_back({t, MarkOfFrame(frame.get())});
+    if (t > maxSeconds) {
+      videoDone = true;
+      return;
+    }
+    media.frames.push_back({t, MarkOfFrame(frame.get())});
+    if (visit) visit(*frame);
   };
   auto takeAudio = [&] {
     double t = audio.SecondsOf(frame.get());

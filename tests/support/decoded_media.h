@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ inline constexpr int kFirstAudioStream = -1;
 // audio stream. In a VOB that holds several titles the timestamps restart
 // at each title; its frames simply follow in decoding order. Throws std::runtime_error when the file cannot be read or the requested
 // stream is missing.
-DecodedMedia DecodeFile(const std::string& path, double maxSeconds, int audioStreamId = kFirstAudioStream);
+// `visit`, when given, also sees each kept picture, in the order of `frames`.
+using PictureVisitor = std::function<void(const AVFrame& picture)>;
+DecodedMedia DecodeFile(const std::string& path, double maxSeconds, int audioStreamId = kFirstAudioStream,
+                        const PictureVisitor& visit = {});
 
 }  // namespace kx::test

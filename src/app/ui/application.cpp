@@ -7,10 +7,17 @@
 #include "app/ui/cover_window.h"
 #include "app/ui/main_window.h"
 #include "controls/skin.h"
+#include "engine/main_thread_queue.h"
 
 namespace kx {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Workers' calls into this thread run from the event loop: each post
+  // queues one drain.
+  MainThreadQueue& calls = MainThreadQueue::Instance();
+  calls.SetMainThread(std::this_thread::get_id());
+  calls.SetWakeUp([this] { QMetaObject::invokeMethod(this, [] { MainThreadQueue::Instance().Drain(); }, Qt::QueuedConnection); });
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

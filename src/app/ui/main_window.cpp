@@ -25,6 +25,7 @@
 #include "app/ui/output_folder_row.h"
 #include "app/ui/preference_dialog.h"
 #include "app/ui/preview_panel.h"
+#include "app/ui/title_preview.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
 #include "app/ui/title_list_host.h"
@@ -102,7 +103,12 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   left->addWidget(streamChoice_);
   auto* middle = new QHBoxLayout;
   middle->addLayout(left, 1);
-  middle->addWidget(new TPreviewPanel(this));
+  auto* previewPanel = new TPreviewPanel(this);
+  middle->addWidget(previewPanel);
+  preview_ = new TTitlePreview(previewPanel, {lvFiles, mmoLog, [this] { return dvdDrive_; },
+                                              [this] { btnAddDVDClick(); },
+                                              [] { return GlobalObject->SettingsIniName(); }});
+  connect(lvFiles, &QTreeWidget::itemDoubleClicked, preview_, &TTitlePreview::imgbtnPlayClick);
 
   auto* settingsColumn = new QVBoxLayout;
   settingsColumn->addLayout(formatRow_);
@@ -252,7 +258,7 @@ void TfrmMain::FormShow() {
   InstallProfileFiles(GlobalObject->FormatIniName(), ini);
   folderRow_->ShowFolder(CheckFolderSetting(ini, kOutPutDirKey));
   CheckFolderSetting(ini, kSnapOutPutDirKey);
-  // Volume and mute (ReadVolume, ReadMute) go to the preview controls here.
+  preview_->RestoreSound();
   GlobalObject->SetVersionText(TGlobalObject::FileVersionText());
   lblAppName->setText(QString::fromStdString(GlobalObject->AppName() + GlobalObject->VersionText()));
   picker_->Rebuild();
@@ -268,7 +274,7 @@ TlvFilesRecord* TfrmMain::SelectedRecord() const {
 
 void TfrmMain::btnClearClick() {
   if (lvFiles->RowCount() == 0) return;
-  // The preview is stopped here once it exists.
+  preview_->imgbtnStopClick();
   CCAVC->ClearTasks();
   lvFiles->ClearTitles();
   streamChoice_->ClearChoice();
@@ -283,7 +289,7 @@ void TfrmMain::btnEditClick() {
 }
 
 void TfrmMain::btnStartClick() {
-  // The preview player is stopped here once it exists.
+  preview_->imgbtnStopClick();
   TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); });
   const ProfileIniFiles ini{GlobalObject->FormatIniName(), GlobalObject->SettingsIniName()};
   const StartedConversion started = StartConversion(host.Rows(), dvdDrive_, ini, *CCAVC, messages_);
@@ -310,8 +316,7 @@ void TfrmMain::lvFilesSelectionChange() {
 
 void TfrmMain::lvFilesClick() {
   if (const TlvFilesRecord* rec = SelectedRecord()) streamChoice_->ShowRecord(*rec);
-  // The preview's previous and next title buttons follow the row here once
-  // the preview exists.
+  preview_->UpdateTitleButtons();
 }
 
 void TfrmMain::mniOpenImageClick() {
@@ -361,7 +366,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 bool TfrmMain::FormCloseQuery() {
   if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
   picker_->SaveGroupStates();
-  // The preview player is stopped here once it exists.
+  preview_->imgbtnStopClick();
   CCAVC->Stop(true);
   GlobalObject.reset();
   return true;

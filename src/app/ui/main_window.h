@@ -24,6 +24,7 @@ class TOutputFolderRow;
 class TPictureButton;
 class TStreamChoice;
 class TTitleList;
+class TTitlePreview;
 struct TlvFilesRecord;
 
 // The main window: the title list of the opened disc with the stream and
@@ -85,6 +86,7 @@ class TfrmMain : public QMainWindow {
   TTitleList* lvFiles = nullptr;
   TStreamChoice* streamChoice_ = nullptr;
   TOutputFolderRow* folderRow_ = nullptr;
+  TTitlePreview* preview_ = nullptr;
   QHBoxLayout* formatRow_ = nullptr;
   ProfilePicker* picker_ = nullptr;
   QPlainTextEdit* mmoLog = nullptr;  // diagnostic log, never shown

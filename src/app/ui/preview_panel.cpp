@@ -7,14 +7,14 @@
 #include <QVBoxLayout>
 
 #include "controls/picture_button.h"
+#include "preview/video_surface_widget.h"
 
 namespace kx {
 
 TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent) {
-  auto* pan1 = new QWidget(this);
+  auto* pan1 = new VideoSurface(this);
   pan1->setObjectName("pan1");
   pan1->setFixedSize(370, 240);
-  pan1->setAttribute(Qt::WA_StyledBackground);
 
   auto* lblTime = new QLabel("00:00:00 / ", this);
   lblTime->setObjectName("lblTime");
