@@ -5,10 +5,14 @@
 #include "conversion/picture_fit.h"
 
 namespace kx {
+namespace {
 
+// A view of the bitmap's pixels without copying them; valid while `picture` is.
 QImage ImageView(const TBitmap& picture) {
   return QImage(picture.Pixels.data(), picture.Width, picture.Height, picture.Stride, QImage::Format_BGR888);
 }
+
+}  // namespace
 
 TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 

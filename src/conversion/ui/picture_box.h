@@ -36,7 +36,4 @@ class TPictureBox : public QWidget {
   QImage canvas_;
 };
 
-// A view of a bitmap's pixels without copying them; valid while `picture` is.
-QImage ImageView(const TBitmap& picture);
-
 }  // namespace kx
