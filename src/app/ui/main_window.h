@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,11 @@ namespace kx {
 class MessageBoxes;
 class ProfilePicker;
 class TAppMessageHook;
+class TFFEncoder;
 class TfmDirectory;
 class TfrmAbout;
 class TfrmPreference;
+class TfrmProgress;
 class TfrmSettings;
 class TMainMenus;
 class TOutputFolderRow;
@@ -47,6 +50,8 @@ class TfrmMain : public QMainWindow {
   void btnClearClick();
   void btnAddDVDClick();
   void btnEditClick();
+  // Every ticked title becomes a task; the progress window runs them.
+  void btnStartClick();
   void btnSettingsClick();
   void menubtnPreferenceClick();
   // The directory chooser, shared by the output folder and the preferences.
@@ -90,6 +95,9 @@ class TfrmMain : public QMainWindow {
   TfrmSettings* frmSettings = nullptr;
   TfrmPreference* frmPreference = nullptr;
   TfmDirectory* fmDirectory = nullptr;
+  TfrmProgress* frmProgress = nullptr;
+  std::unique_ptr<TFFEncoder> CCAVC;
+  std::vector<int> TaskRows;  // task index -> title list row, for the current run
 };
 
 }  // namespace kx
