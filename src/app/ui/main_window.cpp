@@ -295,7 +295,7 @@ void TfrmMain::btnEditClick() {
 
 void TfrmMain::btnStartClick() {
   preview_->imgbtnStopClick();
-  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); });
+  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); }, GlobalObject->SettingsIniName());
   const ProfileIniFiles ini{GlobalObject->FormatIniName(), GlobalObject->SettingsIniName()};
   const StartedConversion started = StartConversion(host.Rows(), dvdDrive_, ini, *CCAVC, messages_);
   if (!started.Ready) return;
