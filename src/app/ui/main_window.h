@@ -16,6 +16,7 @@ class TfmDirectory;
 class TfrmAbout;
 class TfrmPreference;
 class TfrmSettings;
+class TfrmTrim;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -69,6 +70,8 @@ class TfrmMain : public QMainWindow {
   void lvFilesSelectionChange();
   void mniOpenImageClick();
   void mniAboutClick();
+  void mniTrimClick();
+  void mniCropClick();
 
   std::vector<std::string> extraDrives_;
   std::string dvdDrive_;
@@ -90,6 +93,7 @@ class TfrmMain : public QMainWindow {
   TfrmSettings* frmSettings = nullptr;
   TfrmPreference* frmPreference = nullptr;
   TfmDirectory* fmDirectory = nullptr;
+  TfrmTrim* frmTrim = nullptr;
 };
 
 }  // namespace kx
