@@ -26,7 +26,7 @@
 #include "dvd/dvd_plug_in.h"
 #include "edit/colour_adjustment.h"
 #include "edit/dialog_transport.h"
-#include "edit/trim_range.h"
+#include "app/title_row_texts.h"
 
 namespace kx {
 
@@ -257,7 +257,8 @@ void TfrmCrop::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
   const bool opened = OpenTitle();
   transport_->Opened(opened);
   if (!opened) {
-    transport_->imgbtnpause->setEnabled(false);
+    // Nothing was loaded from the record, so Ok must not store anything.
+    rec_ = nullptr;
     return;
   }
   TVideoStreamInfo video;
@@ -302,7 +303,7 @@ bool TfrmCrop::OpenTitle() {
 void TfrmCrop::FFPlayerFileOpen(std::int64_t duration) {
   durationUs_ = duration;
   transport_->SetDuration(duration);
-  lblPTS->setText(QString::fromStdString(SecondsToHMS(std::llround(duration / 1e6))));
+  lblPTS->setText(QString::fromStdString(DurationText(std::llround(duration / 1e6))));
   trcPreview->SetMax(std::max(trcPreview->width(), 1));
   trcPreview->SetPositionL(0);
   FFPlayer.SetAudioVolume(trcVolume->PositionL());
@@ -310,7 +311,7 @@ void TfrmCrop::FFPlayerFileOpen(std::int64_t duration) {
 }
 
 void TfrmCrop::FFPlayerPosition(std::int64_t pts) {
-  lblTime->setText(QString::fromStdString(SecondsToHMS(std::llround(pts / 1e6))));
+  lblTime->setText(QString::fromStdString(DurationText(std::llround(pts / 1e6))));
   transport_->ShowPosition(pts);
 }
 

@@ -15,6 +15,7 @@
 #include "controls/track_bar2.h"
 #include "dvd/dvd_plug_in.h"
 #include "edit/dialog_transport.h"
+#include "app/title_row_texts.h"
 #include "edit/trim_range.h"
 #include "preview/video_surface_widget.h"
 
@@ -146,7 +147,7 @@ void TfrmTrim::FFPlayerFileOpen(std::int64_t duration) {
   TitleMicros = duration;
   transport_->SetDuration(duration);
   TitleSec = std::llround(duration / 1e6);
-  lblPTS->setText(QString::fromStdString(SecondsToHMS(TitleSec)));
+  lblPTS->setText(QString::fromStdString(DurationText(TitleSec)));
   const int max = static_cast<int>(TitleSec);
   trcPreview->SetMax(max);
   trcPreview->SetPositionL(0);
@@ -162,15 +163,15 @@ void TfrmTrim::FFPlayerFileOpen(std::int64_t duration) {
 }
 
 void TfrmTrim::FFPlayerPosition(std::int64_t pts) {
-  lblTime->setText(QString::fromStdString(SecondsToHMS(std::llround(pts / 1e6))));
+  lblTime->setText(QString::fromStdString(DurationText(std::llround(pts / 1e6))));
   transport_->ShowPosition(pts);
 }
 
 // The range as the bar and the two fields show it. A range the bar cannot
 // hold (end not after start) shows only in the fields, for Ok to refuse.
 void TfrmTrim::ShowRange() {
-  edtStart->setText(QString::fromStdString(SecondsToHMS(RangeStartSec)));
-  edtTrimLength->setText(QString::fromStdString(SecondsToHMS(RangeEndSec)));
+  edtStart->setText(QString::fromStdString(DurationText(RangeStartSec)));
+  edtTrimLength->setText(QString::fromStdString(DurationText(RangeEndSec)));
   if (RangeStartSec < 0 || RangeStartSec >= RangeEndSec || RangeEndSec > TitleSec) return;
   showingRange_ = true;
   trcPosition->SetPositionL(0);
@@ -189,8 +190,8 @@ void TfrmTrim::trcPositionChange() {
   else if (end != RangeEndSec) trcPreview->SetPositionL(static_cast<int>(end));
   RangeStartSec = start;
   RangeEndSec = end;
-  edtStart->setText(QString::fromStdString(SecondsToHMS(start)));
-  edtTrimLength->setText(QString::fromStdString(SecondsToHMS(end)));
+  edtStart->setText(QString::fromStdString(DurationText(start)));
+  edtTrimLength->setText(QString::fromStdString(DurationText(end)));
 }
 
 void TfrmTrim::TimeFieldEdited(QLineEdit* field, std::int64_t& rangeSec) {

@@ -1,20 +1,11 @@
 #include "edit/trim_range.h"
 
-#include <cstdio>
 #include <sstream>
 
 namespace kx {
 
 namespace {
 constexpr std::int64_t kMicrosPerSecond = 1000000;
-}
-
-std::string SecondsToHMS(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
 }
 
 std::optional<std::int64_t> HMSToSeconds(const std::string& text) {

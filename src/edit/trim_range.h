@@ -1,17 +1,15 @@
 #pragma once
-// The trim dialog's arithmetic: whole-second ranges, their H:MM:SS texts and
-// what a confirmed range becomes in the job record. No Qt.
+// The trim dialog's arithmetic: typed times and what a confirmed range of
+// whole seconds becomes in the job record. No Qt.
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace kx {
 
-// Hours with as many digits as needed, minutes and seconds with two:
-// 4000 gives "1:06:40"; a negative count shows as "0:00:00".
-std::string SecondsToHMS(std::int64_t seconds);
-// The reverse for "H:MM:SS", "M:SS" or plain seconds, surrounding blanks
-// allowed; minutes and seconds must be below 60 when a larger unit is given.
+// A typed time: "H:MM:SS" (as DurationText shows it), "M:SS" or plain
+// seconds, surrounding blanks allowed; minutes and seconds must be below 60
+// when a larger unit is given.
 std::optional<std::int64_t> HMSToSeconds(const std::string& text);
 
 // What Ok stores: microseconds from the title's start, and the length in

@@ -163,7 +163,7 @@ TEST_F(TrimDialogTest, DraggingTheEndThumbMovesTheEndFieldCancelStoresNothing) {
   Drag(range, endThumb, QPoint(range->width() / 2, endThumb.y()));
   EXPECT_LT(range->PositionU(), 30);
   EXPECT_GT(range->PositionU(), 5);
-  EXPECT_EQ(End()->text().toStdString(), SecondsToHMS(range->PositionU()));
+  EXPECT_EQ(End()->text().toStdString(), DurationText(range->PositionU()));
   EXPECT_EQ(Start()->text(), "0:00:00");
 
   Click("btnCancel");

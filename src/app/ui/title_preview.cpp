@@ -1,7 +1,6 @@
 #include "app/ui/title_preview.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,6 +11,7 @@
 #include "app/ui/title_list.h"
 #include "controls/picture_button.h"
 #include "dvd/dvd_plug_in.h"
+#include "app/title_row_texts.h"
 #include "preview/video_surface_widget.h"
 
 namespace kx {
@@ -21,14 +21,6 @@ constexpr char kIdleTime[] = "00:00:00";
 // The DVD parameters of a preview without a selected row: the whole first title.
 constexpr TDVDParam kNoRowParam{0, 0, 99, 128, 32, 2, 0};
 }  // namespace
-
-std::string PreviewTimeText(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
 
 TTitlePreview::TTitlePreview(QWidget* panel, Host host) : QObject(panel), host_(std::move(host)) {
   pan1 = panel->findChild<VideoSurface*>("pan1");
@@ -194,13 +186,13 @@ void TTitlePreview::FFPlayerFileOpen(std::int64_t duration, int frameWidth, int 
   screenWidth = pan1->width();
   screenHeight = pan1->height();
   previewDurationUs_ = duration;
-  lblPTS->setText(QString::fromStdString(PreviewTimeText(std::llrint(duration / 1000000.0))));
+  lblPTS->setText(QString::fromStdString(DurationText(std::llrint(duration / 1000000.0))));
   trcPreview->setMaximum(trcPreview->width());
   trcPreview->setValue(0);
 }
 
 void TTitlePreview::FFPlayerPosition(std::int64_t pts) {
-  lblTime->setText(QString::fromStdString(PreviewTimeText(std::llround(pts / 1000000.0))));
+  lblTime->setText(QString::fromStdString(DurationText(std::llround(pts / 1000000.0))));
   // A title of unknown length leaves the bar where it is.
   if (trcPreview->isSliderDown() || previewDurationUs_ <= 0) return;
   trcPreview->setValue(static_cast<int>(

@@ -20,9 +20,6 @@ class TPictureButton;
 class TTitleList;
 class VideoSurface;
 
-// "H:MM:SS" of whole seconds; negative counts as 0.
-std::string PreviewTimeText(std::int64_t seconds);
-
 class TTitlePreview : public QObject {
   Q_OBJECT
 
