@@ -290,6 +290,36 @@ TEST_F(CropDialogTest, OutputPictureFollowsBrightness) {
   EXPECT_NEAR(level(OutputCentre()), level(before), 6);
 }
 
+// Ok of a dialog whose title did not open has nothing to store: the record
+// keeps its trim, crop and adjustments.
+TEST_F(EditDialogsTest, TitleThatDoesNotOpenKeepsTheRecordOnOk) {
+  TlvFilesRecord rec;
+  rec.TitleIndex = 7;  // the sample disc has two titles
+  rec.TrimStart = 2000000;
+  rec.ViewCropTop = 12;
+  rec.Brightness = 300;
+  {
+    TfrmTrim trim(messages_, settings_, nullptr);
+    trim.LoadTitle(rec, test::DiscImage("sample"));
+    trim.show();
+    EXPECT_FALSE(Find<QAbstractButton>(&trim, "imgbtnpause")->isEnabled());
+    Find<QPushButton>(&trim, "btnOk")->click();
+    EXPECT_FALSE(trim.isVisible());
+  }
+  {
+    TfrmCrop crop(settings_, nullptr);
+    crop.LoadTitle(rec, test::DiscImage("sample"));
+    crop.show();
+    Find<QPushButton>(&crop, "btnOk")->click();
+    EXPECT_FALSE(crop.isVisible());
+  }
+  EXPECT_EQ(rec.TrimStart, 2000000);
+  EXPECT_EQ(rec.TrimLength, 0);
+  EXPECT_EQ(rec.ViewCropTop, 12);
+  EXPECT_EQ(rec.Brightness, 300);
+  EXPECT_TRUE(messages_.shown.empty());
+}
+
 class EditMenuTest : public EditDialogsTest {};
 
 TEST_F(EditMenuTest, TrimAndCropFollowTheSelectionTrimOkFillsTheColumn) {
