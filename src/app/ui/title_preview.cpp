@@ -8,10 +8,10 @@
 
 #include "app/settings_store.h"
 #include "app/sound_settings.h"
+#include "app/title_row_texts.h"
 #include "app/ui/title_list.h"
 #include "controls/picture_button.h"
 #include "dvd/dvd_plug_in.h"
-#include "app/title_row_texts.h"
 #include "preview/video_surface_widget.h"
 
 namespace kx {
