@@ -24,6 +24,8 @@
 #include "controls/rect_tracker.h"
 #include "controls/track_bar2.h"
 #include "dvd/dvd_plug_in.h"
+#include "conversion/picture_fit.h"
+#include "edit/crop_geometry.h"
 #include "edit/colour_adjustment.h"
 #include "edit/dialog_transport.h"
 #include "app/title_row_texts.h"
@@ -81,10 +83,10 @@ QLabel* Pane(const char* name, QWidget* parent) {
 QPixmap PanePicture(const QImage& picture) {
   QPixmap pane(kPane);
   pane.fill(kPaneColour);
-  const TPaneRect r = FitPicture(picture.width(), picture.height(), kPane.width(), kPane.height());
-  if (r.Width > 0 && r.Height > 0) {
+  if (!picture.isNull()) {
+    const FitRect r = FitPicture(kPane.width(), kPane.height(), picture.width(), picture.height());
     QPainter painter(&pane);
-    painter.drawImage(QRect(r.Left, r.Top, r.Width, r.Height), picture);
+    painter.drawImage(QRect(r.x, r.y, r.width, r.height), picture);
   }
   return pane;
 }
@@ -267,11 +269,11 @@ void TfrmCrop::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
   if (hasVideo) {
     SourceWidth = video.Width;
     SourceHeight = video.Height;
-    const TPaneRect fit = FitPicture(SourceWidth, SourceHeight, kPane.width(), kPane.height());
-    view_ = {fit.Left + 1, fit.Top + 1, fit.Width - 2, fit.Height - 2};
+    const FitRect fit = FitPicture(kPane.width(), kPane.height(), SourceWidth, SourceHeight);
+    view_ = QRect(fit.x, fit.y, fit.width, fit.height).adjusted(1, 1, -1, -1);
     // The tracker limits its inner rectangle; this keeps its bounds, which
     // the margins measure, inside the preview area.
-    RectTracker->SetLimit(QRect(view_.Left, view_.Top, view_.Width, view_.Height).adjusted(2, 2, -2, -2));
+    RectTracker->SetLimit(view_.adjusted(2, 2, -2, -2));
     SetMargins({rec.ViewCropTop, rec.ViewCropLeft, rec.ViewCropBottom, rec.ViewCropRight});
     PlaceTracker();
   } else {
@@ -344,10 +346,10 @@ void TfrmCrop::Timer1Timer() {
 }
 
 std::array<int, TfrmCrop::kSides> TfrmCrop::SourceMargins() const {
-  return {SourceMargin(spedMargin_[sUp]->value(), SourceHeight, view_.Height),
-          SourceMargin(spedMargin_[sLeft]->value(), SourceWidth, view_.Width),
-          SourceMargin(spedMargin_[sDown]->value(), SourceHeight, view_.Height),
-          SourceMargin(spedMargin_[sRight]->value(), SourceWidth, view_.Width)};
+  return {SourceMargin(spedMargin_[sUp]->value(), SourceHeight, view_.height()),
+          SourceMargin(spedMargin_[sLeft]->value(), SourceWidth, view_.width()),
+          SourceMargin(spedMargin_[sDown]->value(), SourceHeight, view_.height()),
+          SourceMargin(spedMargin_[sRight]->value(), SourceWidth, view_.width())};
 }
 
 void TfrmCrop::SetMargins(const std::array<int, kSides>& margins) {
@@ -362,7 +364,7 @@ void TfrmCrop::SetMargins(const std::array<int, kSides>& margins) {
 void TfrmCrop::MarginChange(Side side) {
   if (trackerUpdating_) return;
   const bool vertical = side == sUp || side == sDown;
-  const int across = vertical ? view_.Height : view_.Width;
+  const int across = vertical ? view_.height() : view_.width();
   const Side opposite = static_cast<Side>((side + 2) % kSides);
   const int fits = std::max(across - spedMargin_[opposite]->value() - TRectTracker::kMinSide, 0);
   if (spedMargin_[side]->value() > fits) {
@@ -374,18 +376,18 @@ void TfrmCrop::MarginChange(Side side) {
 }
 
 void TfrmCrop::PlaceTracker() {
-  const int left = view_.Left + spedMargin_[sLeft]->value();
-  const int top = view_.Top + spedMargin_[sUp]->value();
-  RectTracker->setGeometry(left, top, view_.Left + view_.Width - spedMargin_[sRight]->value() - left,
-                           view_.Top + view_.Height - spedMargin_[sDown]->value() - top);
+  const int left = view_.x() + spedMargin_[sLeft]->value();
+  const int top = view_.y() + spedMargin_[sUp]->value();
+  RectTracker->setGeometry(left, top, view_.x() + view_.width() - spedMargin_[sRight]->value() - left,
+                           view_.y() + view_.height() - spedMargin_[sDown]->value() - top);
 }
 
 // The tracker holds itself inside the preview area while it is dragged;
 // the margins follow its bounds.
 void TfrmCrop::RectTrackerMoved() {
   const QRect r = RectTracker->geometry();
-  SetMargins({r.top() - view_.Top, r.left() - view_.Left, view_.Top + view_.Height - r.height() - r.top(),
-              view_.Left + view_.Width - r.width() - r.left()});
+  SetMargins({r.top() - view_.y(), r.left() - view_.x(), view_.y() + view_.height() - r.height() - r.top(),
+              view_.x() + view_.width() - r.width() - r.left()});
 }
 
 void TfrmCrop::btnCropResetClick() {

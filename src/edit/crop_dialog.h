@@ -11,7 +11,7 @@
 
 #include <QDialog>
 
-#include "edit/crop_geometry.h"
+#include <QRect>
 #include "engine/bitmap.h"
 #include "player/ff_player.h"
 
@@ -43,7 +43,7 @@ class TfrmCrop : public QDialog {
 
   // The preview area: where the picture lies in imgPreview, less one pixel
   // on every side.
-  TPaneRect View() const { return view_; }
+  QRect View() const { return view_; }
 
   void btnCropResetClick();
   void btnEffectResetClick();
@@ -97,7 +97,7 @@ class TfrmCrop : public QDialog {
 
   int SourceWidth = 0;
   int SourceHeight = 0;
-  TPaneRect view_;
+  QRect view_;
   std::array<int, kSides> previousMargins_{};
   bool trackerUpdating_ = false;
   std::int64_t durationUs_ = 0;

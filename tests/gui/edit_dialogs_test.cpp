@@ -197,7 +197,7 @@ class CropDialogTest : public EditDialogsTest {
     dialog_->LoadTitle(rec, test::DiscImage("sample"));
     dialog_->show();
     // 720 × 576 in the 420 × 303 pane: 378 wide, inset 21 at the sides.
-    ASSERT_EQ(dialog_->View(), (TPaneRect{22, 1, 376, 301}));
+    ASSERT_EQ(dialog_->View(), QRect(22, 1, 376, 301));
   }
   void TearDown() override {
     dialog_.reset();
