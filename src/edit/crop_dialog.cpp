@@ -20,15 +20,16 @@
 #include "app/settings_store.h"
 #include "app/sound_settings.h"
 #include "app/title_job.h"
+#include "app/title_row_texts.h"
 #include "controls/picture_button.h"
 #include "controls/rect_tracker.h"
 #include "controls/track_bar2.h"
-#include "dvd/dvd_plug_in.h"
 #include "conversion/picture_fit.h"
-#include "edit/crop_geometry.h"
+#include "dvd/dvd_plug_in.h"
 #include "edit/colour_adjustment.h"
+#include "edit/crop_geometry.h"
 #include "edit/dialog_transport.h"
-#include "app/title_row_texts.h"
+#include "preview/preview_bars.h"
 
 namespace kx {
 
@@ -113,7 +114,9 @@ TfrmCrop::TfrmCrop(std::string settingsIni, QWidget* parent) : QDialog(parent), 
   imgOutput->setPixmap(PanePicture({}));
 
   trcPreview = Bar("trcPreview", 0, 0, this);
+  SkinPreviewBar(trcPreview, PreviewBarKind::Position);
   trcVolume = Bar("trcVolume", 0, kMaxVolume, this);
+  SkinPreviewBar(trcVolume, PreviewBarKind::Volume);
   trcVolume->setFixedWidth(90);
   imgbtnMute = new TPictureButton(Glyph::Speaker, {}, QSize(26, 22), this);
   imgbtnMute->setObjectName("imgbtnMute");

@@ -17,6 +17,7 @@
 #include "edit/dialog_transport.h"
 #include "app/title_row_texts.h"
 #include "edit/trim_range.h"
+#include "preview/preview_bars.h"
 #include "preview/video_surface_widget.h"
 
 namespace kx {
@@ -51,6 +52,7 @@ TfrmTrim::TfrmTrim(MessageBoxes& messages, std::string settingsIni, QWidget* par
   imgPreview->setObjectName("imgPreview");
   imgPreview->setMinimumSize(640, 360);
   trcPreview = Bar("trcPreview", false, this);
+  SkinPreviewBar(trcPreview, PreviewBarKind::Position);
   trcPosition = Bar("trcPosition", true, this);
   lblTime = new QLabel(this);
   lblTime->setObjectName("lblTime");
