@@ -267,7 +267,8 @@ void TfrmCrop::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
     return;
   }
   TVideoStreamInfo video;
-  if (FFPlayer.Probe().VideoStreamCount() > 0) FFPlayer.Probe().GetVideoStreamInfo(FFPlayer.Probe().FirstVideoStream(), video);
+  TAVProbe& probe = FFPlayer.Probe();
+  if (probe.VideoStreamCount() > 0) probe.GetVideoStreamInfo(probe.FirstVideoStream(), video);
   const bool hasVideo = video.Width > 0 && video.Height > 0;
   if (hasVideo) {
     SourceWidth = video.Width;
@@ -278,7 +279,8 @@ void TfrmCrop::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
     // the margins measure, inside the preview area.
     RectTracker->SetLimit(view_.adjusted(2, 2, -2, -2));
     SetMargins({rec.ViewCropTop, rec.ViewCropLeft, rec.ViewCropBottom, rec.ViewCropRight});
-    PlaceTracker();
+    // Stored margins pass the same check as typed ones, which places the rectangle.
+    for (int s = 0; s < kSides; ++s) MarginChange(static_cast<Side>(s));
   } else {
     SetMargins({0, 0, 0, 0});
   }

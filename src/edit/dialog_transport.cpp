@@ -48,9 +48,9 @@ bool TDialogTransport::eventFilter(QObject* watched, QEvent* event) {
       // Once the bar has taken the release, show the frame at the preview bar's thumb.
       QTimer::singleShot(0, this, [this] {
         const TTrackBar2* bar = host_.previewBar;
-        if (bar->Max() > 0)
-          host_.player->Seek(static_cast<std::int64_t>(static_cast<double>(bar->PositionL()) / bar->Max() * durationUs_),
-                             0, false);
+        if (bar->Max() <= 0) return;
+        const double share = static_cast<double>(bar->PositionL()) / bar->Max();
+        host_.player->Seek(static_cast<std::int64_t>(share * durationUs_), 0, false);
       });
     }
   }
