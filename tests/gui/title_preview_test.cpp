@@ -34,12 +34,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(PreviewTimeTextTest, HoursUnpaddedMinutesAndSecondsTwoDigits) {
-  const std::pair<std::int64_t, const char*> cases[] = {{0, "0:00:00"}, {3725, "1:02:05"}, {-5, "0:00:00"},
-                                                         {59, "0:00:59"}, {36000, "10:00:00"}};
-  for (const auto& [seconds, text] : cases) EXPECT_EQ(PreviewTimeText(seconds), text) << seconds;
-}
-
 TEST(VideoSurfaceTest, PicturesAreLetterboxedOnEvenSizes) {
   struct Case {
     QSize area;

@@ -17,6 +17,7 @@
 #include "app/folder_settings.h"
 #include "app/global_object.h"
 #include "app/program_folder.h"
+#include "app/title_row_texts.h"
 #include "app/ui/about_window.h"
 #include "app/ui/app_message_hook.h"
 #include "app/ui/application.h"
@@ -35,6 +36,8 @@
 #include "controls/popup_menu.h"
 #include "dvd/drive_scan.h"
 #include "dvd/dvd_plug_in.h"
+#include "edit/crop_dialog.h"
+#include "edit/trim_dialog.h"
 #include "engine/ff_encoder.h"
 #include "profiles/output_options.h"
 #include "profiles/profile_files.h"
@@ -219,8 +222,10 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // The edit dialogs join later.
+  // Crop and Trim follow the selection; the watermark dialog joins later.
   for (QAction* later : {m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  connect(m.mniTrim, &QAction::triggered, this, &TfrmMain::mniTrimClick);
+  connect(m.mniCrop, &QAction::triggered, this, &TfrmMain::mniCropClick);
   connect(m.menubtnPreference, &QToolButton::clicked, this, &TfrmMain::menubtnPreferenceClick);
   connect(m.mniSettings, &QAction::triggered, this, &TfrmMain::btnSettingsClick);
 
@@ -321,7 +326,9 @@ void TfrmMain::OpenDrive(const std::string& drive) {
 }
 
 void TfrmMain::lvFilesSelectionChange() {
-  streamChoice_->SetRowSelected(SelectedRecord() != nullptr);
+  const bool selected = SelectedRecord() != nullptr;
+  streamChoice_->SetRowSelected(selected);
+  for (QAction* item : {menus_->mniCrop, menus_->mniTrim}) item->setEnabled(selected);
   lvFilesClick();
 }
 
@@ -360,6 +367,28 @@ void TfrmMain::menubtnPreferenceClick() {
 std::string TfrmMain::ChooseFolder(const std::string& start) {
   if (!fmDirectory) fmDirectory = new TfmDirectory(messages_, this);
   return fmDirectory->Choose(start);
+}
+
+void TfrmMain::mniTrimClick() {
+  TTitleRow* row = lvFiles->SelectedRow();
+  if (!row) return;
+  preview_->imgbtnStopClick();
+  if (!frmTrim) frmTrim = new TfrmTrim(messages_, GlobalObject->SettingsIniName(), this);
+  if (frmTrim->Execute(row->Record, dvdDrive_))
+    row->setText(colTrimLength, QString::number(frmTrim->StoredLengthSec()));
+}
+
+void TfrmMain::mniCropClick() {
+  TTitleRow* row = lvFiles->SelectedRow();
+  if (!row) return;
+  preview_->imgbtnStopClick();
+  {
+    TfrmCrop frmCrop(GlobalObject->SettingsIniName(), this);
+    frmCrop.LoadTitle(row->Record, dvdDrive_);
+    frmCrop.exec();
+  }
+  // The dialog's own sound controls write the same settings keys.
+  preview_->RestoreSound();
 }
 
 void TfrmMain::mniAboutClick() {

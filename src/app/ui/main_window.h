@@ -21,6 +21,7 @@ class TfrmAbout;
 class TfrmPreference;
 class TfrmProgress;
 class TfrmSettings;
+class TfrmTrim;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -78,6 +79,8 @@ class TfrmMain : public QMainWindow {
   void lvFilesSelectionChange();
   void mniOpenImageClick();
   void mniAboutClick();
+  void mniTrimClick();
+  void mniCropClick();
 
   std::vector<std::string> extraDrives_;
   std::string dvdDrive_;
@@ -99,6 +102,7 @@ class TfrmMain : public QMainWindow {
   TfrmSettings* frmSettings = nullptr;
   TfrmPreference* frmPreference = nullptr;
   TfmDirectory* fmDirectory = nullptr;
+  TfrmTrim* frmTrim = nullptr;
   TfrmProgress* frmProgress = nullptr;
   std::unique_ptr<TFFEncoder> CCAVC;
   std::vector<int> TaskRows;  // task index -> title list row, for the current run

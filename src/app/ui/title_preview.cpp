@@ -1,7 +1,6 @@
 #include "app/ui/title_preview.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -9,6 +8,7 @@
 
 #include "app/settings_store.h"
 #include "app/sound_settings.h"
+#include "app/title_row_texts.h"
 #include "app/ui/application.h"
 #include "app/ui/desktop_links.h"
 #include "app/ui/title_list.h"
@@ -26,14 +26,6 @@ constexpr char kIdleTime[] = "00:00:00";
 // The DVD parameters of a preview without a selected row: the whole first title.
 constexpr TDVDParam kNoRowParam{0, 0, 99, 128, 32, 2, 0};
 }  // namespace
-
-std::string PreviewTimeText(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
 
 TTitlePreview::TTitlePreview(QWidget* panel, Host host) : QObject(panel), host_(std::move(host)) {
   pan1 = panel->findChild<VideoSurface*>("pan1");
@@ -202,13 +194,13 @@ void TTitlePreview::FFPlayerFileOpen(std::int64_t duration, int frameWidth, int 
   screenWidth = pan1->width();
   screenHeight = pan1->height();
   previewDurationUs_ = duration;
-  lblPTS->setText(QString::fromStdString(PreviewTimeText(std::llrint(duration / 1000000.0))));
+  lblPTS->setText(QString::fromStdString(DurationText(std::llrint(duration / 1000000.0))));
   trcPreview->SetMax(trcPreview->width());
   trcPreview->SetPositionL(0);
 }
 
 void TTitlePreview::FFPlayerPosition(std::int64_t pts) {
-  lblTime->setText(QString::fromStdString(PreviewTimeText(std::llround(pts / 1000000.0))));
+  lblTime->setText(QString::fromStdString(DurationText(std::llround(pts / 1000000.0))));
   // A title of unknown length leaves the bar where it is.
   if (seekDrag_ || previewDurationUs_ <= 0) return;
   trcPreview->SetPositionL(static_cast<int>(

@@ -20,9 +20,6 @@ class TTitleList;
 class TTrackBar2;
 class VideoSurface;
 
-// "H:MM:SS" of whole seconds; negative counts as 0.
-std::string PreviewTimeText(std::int64_t seconds);
-
 class TTitlePreview : public QObject {
   Q_OBJECT
 
