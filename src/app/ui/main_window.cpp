@@ -32,6 +32,7 @@
 #include "controls/popup_menu.h"
 #include "dvd/drive_scan.h"
 #include "dvd/dvd_plug_in.h"
+#include "edit/watermark_dialog.h"
 #include "profiles/ui/profile_picker.h"
 #include "profiles/ui/settings_dialog.h"
 
@@ -210,7 +211,10 @@ void TfrmMain::ConnectMenus() {
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
   // The edit dialogs and conversion start join later.
-  for (QAction* later : {m.mniStart, m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
+  for (QAction* later : {m.mniStart, m.mniCrop, m.mniTrim}) later->setEnabled(false);
+  connect(m.skPopupMenuEdit, &QMenu::aboutToShow, this,
+          [this, &m] { m.mniVideoEffect->setEnabled(SelectedRecord() != nullptr); });
+  connect(m.mniVideoEffect, &QAction::triggered, this, &TfrmMain::mniVideoEffectClick);
   connect(m.menubtnPreference, &QToolButton::clicked, this, &TfrmMain::menubtnPreferenceClick);
   connect(m.mniSettings, &QAction::triggered, this, &TfrmMain::btnSettingsClick);
 
@@ -277,6 +281,15 @@ void TfrmMain::btnAddDVDClick() {
 
 void TfrmMain::btnEditClick() {
   TMainMenus::PopupUnder(menus_->skPopupMenuEdit, btnEdit, QPoint(4, -5), {menus_->menubtnEdit, btnEdit});
+}
+
+void TfrmMain::mniVideoEffectClick() {
+  TlvFilesRecord* rec = SelectedRecord();
+  if (rec == nullptr) return;
+  preview_->imgbtnStopClick();
+  delete frmWaterMark;
+  frmWaterMark = new TfrmWaterMark(*rec, dvdDrive_, GlobalObject->SettingsIniName(), this);
+  frmWaterMark->exec();
 }
 
 void TfrmMain::OpenDrive(const std::string& drive) {

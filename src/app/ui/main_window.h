@@ -16,6 +16,7 @@ class TfmDirectory;
 class TfrmAbout;
 class TfrmPreference;
 class TfrmSettings;
+class TfrmWaterMark;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -69,6 +70,7 @@ class TfrmMain : public QMainWindow {
   void lvFilesSelectionChange();
   void mniOpenImageClick();
   void mniAboutClick();
+  void mniVideoEffectClick();
 
   std::vector<std::string> extraDrives_;
   std::string dvdDrive_;
@@ -90,6 +92,8 @@ class TfrmMain : public QMainWindow {
   TfrmSettings* frmSettings = nullptr;
   TfrmPreference* frmPreference = nullptr;
   TfmDirectory* fmDirectory = nullptr;
+  // Made anew at every opening, the previous one freed first.
+  TfrmWaterMark* frmWaterMark = nullptr;
 };
 
 }  // namespace kx

@@ -1,7 +1,6 @@
 #include "app/ui/title_preview.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -21,14 +20,6 @@ constexpr char kIdleTime[] = "00:00:00";
 // The DVD parameters of a preview without a selected row: the whole first title.
 constexpr TDVDParam kNoRowParam{0, 0, 99, 128, 32, 2, 0};
 }  // namespace
-
-std::string PreviewTimeText(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
 
 TTitlePreview::TTitlePreview(QWidget* panel, Host host) : QObject(panel), host_(std::move(host)) {
   pan1 = panel->findChild<VideoSurface*>("pan1");

@@ -8,6 +8,7 @@
 
 #include <QObject>
 
+#include "app/time_text.h"
 #include "player/ff_player.h"
 
 class QLabel;
@@ -19,9 +20,6 @@ namespace kx {
 class TPictureButton;
 class TTitleList;
 class VideoSurface;
-
-// "H:MM:SS" of whole seconds; negative counts as 0.
-std::string PreviewTimeText(std::int64_t seconds);
 
 class TTitlePreview : public QObject {
   Q_OBJECT

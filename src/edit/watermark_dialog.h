@@ -1,0 +1,149 @@
+#pragma once
+// TfrmWaterMark: edits the watermark items of one title on a live preview.
+// Each item is one entry of the list, one working TWmRec and one layer of
+// the view, all at the same index; the layer holds where the item lies and
+// how opaque it is. The title's record is written only by Ok. Main thread,
+// except FFPlayerHook (player's video thread). Create one per opening.
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/title_job.h"
+#include "player/ff_player.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace kx {
+
+class TLayerView;
+class TTrackBar2;
+
+class TfrmWaterMark : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `drive` is the disc the title is on (empty: nothing plays); `settingsIni`
+  // holds the stored mute.
+  TfrmWaterMark(TlvFilesRecord& rec, std::string drive, std::string settingsIni, QWidget* parent = nullptr);
+  // Stops the player and waits for it.
+  ~TfrmWaterMark() override;
+
+  // Asks for the picture of a new item; empty when the user cancels. Tests
+  // replace it with a scripted answer.
+  std::function<std::string()> ChooseImageFile;
+
+  void btnOkClick();
+  void btnAddTextClick();
+  // Throws std::runtime_error, with nothing added, when the file cannot be
+  // read as a picture.
+  void btnAddImageClick();
+  void btnDeleteClick();
+  void btnUpClick();
+  void btnDownClick();
+  void imgbtnPlayClick();
+  void imgbtnpauseClick();
+
+  // Cancel, Escape and the close button: nothing is written.
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreateControls();
+  QWidget* CreateItemControls();
+  QWidget* CreatePreviewRow();
+  void ConnectControls();
+  void LoadItems();
+  void PlayTitle();
+
+  int Current() const;
+  TWmRec* CurrentItem();
+  void AppendItem(TWmRec item, const QString& entry, QImage picture, QRectF location);
+  void RenderTextLayer(int index);
+  void EnableItemControls();
+  void lsboxClick();
+  void ShowPosition();
+  void EditCurrentText();
+  void edt1Change(const QString& text);
+  void trcTextHorizChange(int value);
+  void trcTextVertChange(int value);
+  void trcTextTranChange(int value);
+  void trcRangeChange();
+  void ChangeText(const std::function<void(TWmRec&)>& change);
+  void MoveEntry(int from, int to);
+
+  void FFPlayerFileOpen(std::int64_t duration, int frameWidth, int frameHeight, int& screenWidth, int& screenHeight);
+  void FFPlayerHook(TBitmap& picture, std::int64_t pts);
+  void FFPlayerState(TPlayState state);
+  // Main thread: shows the picture the hook left last.
+  void ShowHookedPicture();
+
+  TlvFilesRecord& rec_;
+  const std::string drive_;
+  const std::string settingsIni_;
+  std::vector<TWmRec> items_;
+  std::int64_t durationUs_ = 0;
+  bool showing_ = false;  // controls are being set from an item: no write-back
+  bool seekDrag_ = false;
+  bool opened_ = false;
+
+  // Handed from the video thread to the main thread; one picture waits at
+  // most, a newer one replaces it.
+  std::mutex hookedMutex_;
+  TBitmap hooked_;
+  std::int64_t hookedPts_ = 0;
+  bool hookedPosted_ = false;
+
+  TFFPlayer FFPlayer;
+
+  TLayerView* ImgView = nullptr;
+  QListWidget* lsbox = nullptr;
+  QLineEdit* edt1 = nullptr;  // in-place editor of a text entry
+  QPushButton* btnAddText = nullptr;
+  QPushButton* btnAddImage = nullptr;
+  QPushButton* btnDelete = nullptr;
+  QPushButton* btnUp = nullptr;
+  QPushButton* btnDown = nullptr;
+  QPushButton* btnOk = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QWidget* itemControls_ = nullptr;
+  QWidget* textControls_ = nullptr;
+  QSlider* trcTextHoriz = nullptr;
+  QSlider* trcTextVert = nullptr;
+  QSlider* trcTextTran = nullptr;
+  QLineEdit* edtTextHoriz = nullptr;
+  QLineEdit* edtTextVert = nullptr;
+  QLineEdit* edtTextTran = nullptr;
+  TTrackBar2* trcRange = nullptr;
+  QLineEdit* edtStart = nullptr;
+  QLineEdit* edtEnd = nullptr;
+  QComboBox* skFontCmb = nullptr;
+  QComboBox* skFontSizeCmb = nullptr;
+  QComboBox* skColorBoxcmb = nullptr;
+  QComboBox* skColorBoxbackground = nullptr;
+  QCheckBox* skChkBold = nullptr;
+  QCheckBox* skChkItalic = nullptr;
+  QCheckBox* skChkUnderline = nullptr;
+  QCheckBox* skChkStrikeOut = nullptr;
+  QRadioButton* rb1 = nullptr;  // "Background color"
+  QRadioButton* rb2 = nullptr;  // "Transparent"
+  QPushButton* imgbtnPlay = nullptr;
+  QPushButton* imgbtnpause = nullptr;
+  QSlider* trcPreview = nullptr;
+  QLabel* lblTime = nullptr;
+  QLabel* lblPTS = nullptr;
+};
+
+}  // namespace kx
