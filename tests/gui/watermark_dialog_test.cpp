@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
@@ -201,6 +202,12 @@ TEST_F(WatermarkDialogTest, StoredItemsReopenAndCancelWritesNothing) {
   EXPECT_EQ(view->Layer(0).Location, QRectF(30, 40, 200, 60));
   EXPECT_EQ(Find<QSlider>("trcTextTran")->value(), 90);
   EXPECT_EQ(Find<QLineEdit>("edtEnd")->text(), "0:00:09");
+
+  // A new size measures the text anew and replaces the dragged box.
+  Find<QComboBox>("skFontSizeCmb")->setCurrentText("30");
+  TFont bigger = text.Font;
+  bigger.Size = 30;
+  EXPECT_EQ(view->Layer(0).Location, QRectF(QPointF(30, 40), QSizeF(TextExtent(bigger, "Night"))));
 
   Find<QPushButton>("btnAddText")->click();
   Find<QPushButton>("btnCancel")->click();
