@@ -18,6 +18,13 @@ extern "C" {
 namespace kx {
 namespace {
 
+// A stream made (or an output that failed) uses up the pending choice of its media type.
+void ConsumeStreamChoice(TStreamTypeSettings& choice) {
+  choice.disable = false;
+  choice.codecName.clear();
+  choice.streamCopy = false;
+}
+
 // Containers that take DVD subpictures as they are; into any other the
 // chosen subtitle is burnt into the picture.
 bool CarriesBitmapSubtitles(const AVOutputFormat& format) {
@@ -90,6 +97,13 @@ int TCustomFFmpeg::CreateOutput(const std::string& name, bool join) {
     return static_cast<int>(outputs_.size());
   } catch (const FFmpegException& error) {
     lastError_ = error.what();
+    // A failed output uses up its choices as a created one does, so the next
+    // output starts from what is set for it and not from a rejected codec.
+    for (TStreamTypeSettings* choice : {&settings_.video, &settings_.audio, &settings_.subtitle})
+      ConsumeStreamChoice(*choice);
+    settings_.formatName.clear();
+    settings_.metadata.clear();
+    settings_.framePixFmt = AV_PIX_FMT_NONE;
     return -1;
   }
 }
@@ -315,9 +329,7 @@ void TCustomFFmpeg::NewVideoStream(TOutputFile& file) {
     ost.cropRight = settings_.frameRightBand;
     ost.filterText = settings_.videoFilters;
   }
-  settings_.video.disable = false;
-  settings_.video.codecName.clear();
-  settings_.video.streamCopy = false;
+  ConsumeStreamChoice(settings_.video);
   settings_.framePixFmt = AV_PIX_FMT_NONE;
 }
 
@@ -361,9 +373,7 @@ void TCustomFFmpeg::NewAudioStream(TOutputFile& file) {
     enc.sample_rate = rate;
     enc.time_base = AVRational{1, rate};
   }
-  settings_.audio.disable = false;
-  settings_.audio.codecName.clear();
-  settings_.audio.streamCopy = false;
+  ConsumeStreamChoice(settings_.audio);
 }
 
 void TCustomFFmpeg::NewSubtitleStream(TOutputFile& file) {
@@ -383,9 +393,7 @@ void TCustomFFmpeg::NewSubtitleStream(TOutputFile& file) {
     ost.encoder = NewEncoder(codec, AVMEDIA_TYPE_SUBTITLE, ost, *generic_, file);
     ost.encoder->time_base = AV_TIME_BASE_Q;
   }
-  settings_.subtitle.disable = false;
-  settings_.subtitle.codecName.clear();
-  settings_.subtitle.streamCopy = false;
+  ConsumeStreamChoice(settings_.subtitle);
 }
 
 }  // namespace kx

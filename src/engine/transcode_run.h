@@ -13,6 +13,7 @@
 #include "engine/bgr_converter.h"
 #include "engine/custom_ffmpeg.h"
 #include "engine/engine_callbacks.h"
+#include "engine/picture_pool.h"
 #include "engine/run_control.h"
 #include "engine/transcode_tables.h"
 
@@ -123,6 +124,7 @@ class TTranscodeRun {
   PacketPtr encoded_ = NewPacket();
   FramePtr decoded_ = NewFrame();
   FramePtr writable_ = NewFrame();  // decoded picture that the hook or the burner changes
+  TPicturePool picturePool_;        // its buffers
   TBgrConverter hookConverter_;
   TBgrConverter previewConverter_;
   TBitmap hookBitmap_;

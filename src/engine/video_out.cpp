@@ -18,16 +18,7 @@ namespace kx {
 
 AVFrame* TTranscodeRun::WritablePicture(const AVFrame& picture) {
   AVFrame& out = *writable_;
-  if (out.width != picture.width || out.height != picture.height || out.format != picture.format) {
-    av_frame_unref(&out);
-    out.width = picture.width;
-    out.height = picture.height;
-    out.format = picture.format;
-    CheckAv(av_frame_get_buffer(&out, 0), "av_frame_get_buffer");
-  } else {
-    // The encoder or the filter graph may still hold the last picture.
-    CheckAv(av_frame_make_writable(&out), "av_frame_make_writable");
-  }
+  picturePool_.Get(out, picture.width, picture.height, static_cast<AVPixelFormat>(picture.format));
   CheckAv(av_frame_copy_props(&out, &picture), "av_frame_copy_props");
   return &out;
 }

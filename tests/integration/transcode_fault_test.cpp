@@ -49,6 +49,24 @@ TEST_F(TranscodeFaultTest, UnknownEncoderIsNamed) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// The rejected codec goes with the failed output: the next output of the same
+// engine is made from its own choices and converts.
+TEST_F(TranscodeFaultTest, FailedOutputLeavesNoChoiceBehind) {
+  const std::string folder = ScratchDir("fault_retry");
+  TCustomFFmpeg engine;
+  DVDPlugIn::SetDVDParam(TitleJob{}.param);
+  ASSERT_TRUE(engine.OpenInput("opendvd:" + DiscFolder("three_titles"))) << engine.LastError();
+  engine.SetOption("vcodec", "nosuchcodec");
+  ASSERT_LT(engine.CreateOutput(folder + "/first.mp4", false), 0);
+  engine.SetOption("t", "1");
+  ASSERT_EQ(engine.CreateOutput(folder + "/second.mp4", false), 1) << engine.LastError();
+  TRunControl control;
+  EXPECT_TRUE(engine.Transcode(control, {}));
+  engine.Release();
+  EXPECT_FALSE(Probe(folder + "/second.mp4").video.empty());
+  EXPECT_FALSE(fs::exists(folder + "/first.mp4"));
+}
+
 TEST_F(TranscodeFaultTest, MissingFolderNamesTheFile) {
   const std::string output = ScratchDir("fault_folder") + "/missing/out.mp4";
   EXPECT_EQ(FailureOf(TitleJob{}, output), output + ": No such file or directory");
