@@ -1,6 +1,5 @@
 #include "edit/watermark_dialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -11,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -19,12 +17,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/sound_settings.h"
 #include "app/time_text.h"
 #include "controls/colour_box.h"
 #include "controls/layer_view.h"
 #include "controls/track_bar2.h"
-#include "dvd/dvd_plug_in.h"
+#include "edit/watermark_preview.h"
 #include "edit/watermark_render.h"
 
 namespace kx {
@@ -33,17 +30,6 @@ namespace {
 constexpr int kDefaultSizeEntry = 19;  // "26"
 constexpr int kDefaultTransparency = 125;
 constexpr int kRangeMaxWithoutTitle = 20;
-
-// The title's crop margins as a 2-pixel green frame, drawn into the picture
-// the player shows and the hook hands on.
-void DrawCropFrame(TBitmap& picture, const TlvFilesRecord& rec) {
-  QImage wrapped(picture.Pixels.data(), picture.Width, picture.Height, picture.Stride, QImage::Format_BGR888);
-  QPainter painter(&wrapped);
-  painter.setPen(QPen(QColor(0x00, 0x80, 0x00), 2));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRect(QPoint(rec.CropLeft, rec.CropTop),
-                         QPoint(picture.Width - rec.CropRight, picture.Height - rec.CropBottom)));
-}
 
 template <class Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -88,10 +74,7 @@ TfrmWaterMark::TfrmWaterMark(TlvFilesRecord& rec, std::string drive, std::string
   LoadItems();
 }
 
-TfrmWaterMark::~TfrmWaterMark() {
-  FFPlayer.SetHook(false);
-  FFPlayer.Stop(true);
-}
+TfrmWaterMark::~TfrmWaterMark() { preview_->Stop(); }
 
 void TfrmWaterMark::CreateControls() {
   auto* heading = new QLabel("Watermark");
@@ -127,7 +110,8 @@ void TfrmWaterMark::CreateControls() {
 
   auto* left = new QVBoxLayout;
   left->addWidget(ImgView, 1);
-  left->addWidget(CreatePreviewRow());
+  preview_ = new TWatermarkPreview(rec_, settingsIni_);
+  left->addWidget(preview_);
 
   auto* body = new QHBoxLayout;
   body->addLayout(left, 3);
@@ -222,26 +206,6 @@ QWidget* TfrmWaterMark::CreateItemControls() {
   return itemControls_;
 }
 
-QWidget* TfrmWaterMark::CreatePreviewRow() {
-  auto* row = new QWidget;
-  imgbtnPlay = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), ""), "imgbtnPlay");
-  imgbtnpause = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaPause), ""), "imgbtnpause");
-  imgbtnpause->setEnabled(false);
-  trcPreview = Bar("trcPreview", 100);
-  trcPreview->setEnabled(false);
-  lblTime = Named(new QLabel(SecondsText(0)), "lblTime");
-  lblPTS = Named(new QLabel(SecondsText(0)), "lblPTS");
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(imgbtnPlay);
-  layout->addWidget(imgbtnpause);
-  layout->addWidget(trcPreview, 1);
-  layout->addWidget(lblTime);
-  layout->addWidget(new QLabel("/"));
-  layout->addWidget(lblPTS);
-  return row;
-}
-
 void TfrmWaterMark::ConnectControls() {
   connect(btnOk, &QPushButton::clicked, this, &TfrmWaterMark::btnOkClick);
   connect(btnCancel, &QPushButton::clicked, this, &TfrmWaterMark::reject);
@@ -250,8 +214,8 @@ void TfrmWaterMark::ConnectControls() {
   connect(btnDelete, &QPushButton::clicked, this, &TfrmWaterMark::btnDeleteClick);
   connect(btnUp, &QPushButton::clicked, this, &TfrmWaterMark::btnUpClick);
   connect(btnDown, &QPushButton::clicked, this, &TfrmWaterMark::btnDownClick);
-  connect(imgbtnPlay, &QPushButton::clicked, this, &TfrmWaterMark::imgbtnPlayClick);
-  connect(imgbtnpause, &QPushButton::clicked, this, &TfrmWaterMark::imgbtnpauseClick);
+  connect(preview_, &TWatermarkPreview::FileOpened, this, &TfrmWaterMark::TitleOpened);
+  connect(preview_, &TWatermarkPreview::PictureShown, this, &TfrmWaterMark::ShowPicture);
   connect(lsbox, &QListWidget::currentRowChanged, this, &TfrmWaterMark::lsboxClick);
   connect(lsbox, &QListWidget::itemDoubleClicked, this, &TfrmWaterMark::EditCurrentText);
   connect(edt1, &QLineEdit::textEdited, this, &TfrmWaterMark::edt1Change);
@@ -261,13 +225,6 @@ void TfrmWaterMark::ConnectControls() {
   connect(trcTextHoriz, &QSlider::valueChanged, this, &TfrmWaterMark::trcTextHorizChange);
   connect(trcTextVert, &QSlider::valueChanged, this, &TfrmWaterMark::trcTextVertChange);
   connect(trcTextTran, &QSlider::valueChanged, this, &TfrmWaterMark::trcTextTranChange);
-  connect(trcPreview, &QSlider::sliderPressed, this, [this] { seekDrag_ = true; });
-  connect(trcPreview, &QSlider::sliderReleased, this, [this] {
-    seekDrag_ = false;
-    if (trcPreview->maximum() > 0)
-      FFPlayer.Seek(static_cast<std::int64_t>(double(trcPreview->value()) / trcPreview->maximum() * durationUs_), 0,
-                    false);
-  });
   connect(trcRange, &TTrackBar2::OnChange, this, &TfrmWaterMark::trcRangeChange);
   const std::pair<const char*, std::pair<bool, int>> arrows[] = {{"btnStartUpStartDown", {false, -1}},
                                                                  {"btnStartUp1", {false, 1}},
@@ -318,6 +275,7 @@ void TfrmWaterMark::LoadItems() {
                  QRectF(item.ImageLeft, item.ImageTop, item.ImageWidth, item.ImageHeight));
     }
   }
+  lsbox->setCurrentRow(lsbox->count() - 1);
   EnableItemControls();
 }
 
@@ -325,99 +283,29 @@ void TfrmWaterMark::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (opened_) return;
   opened_ = true;
-  PlayTitle();
+  preview_->Play(drive_);
 }
 
-void TfrmWaterMark::PlayTitle() {
-  if (drive_.empty()) return;
-  if (!FFPlayer.AVLibLoaded() && !FFPlayer.LoadAVLib(DVDPlugIn::ProgramLibAVFolder())) return;
-  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return;
-  FFPlayer.OnFileOpen = [this](TFFPlayer*, std::int64_t duration, int width, int height, int& screenWidth,
-                               int& screenHeight) { FFPlayerFileOpen(duration, width, height, screenWidth, screenHeight); };
-  FFPlayer.OnHook = [this](TFFPlayer*, TBitmap& picture, std::int64_t pts) { FFPlayerHook(picture, pts); };
-  FFPlayer.OnState = [this](TFFPlayer*, TPlayState state) { FFPlayerState(state); };
-  DVDPlugIn::SetDVDParam(TDVDParam{rec_.TitleIndex, 0, 99, 128, 32, 2, 0});
-  if (!FFPlayer.Open("opendvd:" + drive_, nullptr, false)) return;
-  imgbtnPlay->setEnabled(false);
-  imgbtnpause->setEnabled(true);
-  trcPreview->setEnabled(true);
-}
-
-// Inside Open, main thread, before the player's threads start.
-void TfrmWaterMark::FFPlayerFileOpen(std::int64_t duration, int frameWidth, int frameHeight, int&, int&) {
-  FFPlayer.SetHook(false);
-  durationUs_ = duration;
-  lblPTS->setText(SecondsText(static_cast<int>(std::llround(duration / 1e6))));
+// Inside the preview's Play, before the first picture.
+void TfrmWaterMark::TitleOpened(std::int64_t duration, int frameWidth, int frameHeight) {
   trcRange->SetMax(static_cast<int>(duration / 1000000));
-  trcPreview->setMaximum(static_cast<int>(std::llround(duration / 1e6)));
   trcTextHoriz->setMaximum(frameWidth);
   trcTextVert->setMaximum(frameHeight);
-  FFPlayer.SetMute(ReadMute(settingsIni_));
   if (frameWidth > 0 && frameHeight > 0 && ImgView->PictureSize() != QSize(frameWidth, frameHeight)) {
     QImage black(frameWidth, frameHeight, QImage::Format_RGB32);
     black.fill(Qt::black);
     ImgView->SetBasePicture(black);
   }
-  if (!items_.empty()) lsbox->setCurrentRow(lsbox->count() - 1), lsboxClick();
-  FFPlayer.SetHook(true);
+  lsboxClick();  // the bars' ranges changed
 }
 
-// Video decoding thread. The picture waits for the main thread, which shows
-// it and sets the layers' visibility; a picture that comes before the last
-// one was shown replaces it.
-void TfrmWaterMark::FFPlayerHook(TBitmap& picture, std::int64_t pts) {
-  DrawCropFrame(picture, rec_);
-  {
-    std::lock_guard lock(hookedMutex_);
-    hooked_.Width = picture.Width;
-    hooked_.Height = picture.Height;
-    hooked_.Stride = picture.Stride;
-    hooked_.Pixels.assign(picture.Pixels.begin(), picture.Pixels.end());
-    hookedPts_ = pts;
-    if (hookedPosted_) return;
-    hookedPosted_ = true;
-  }
-  QMetaObject::invokeMethod(this, &TfrmWaterMark::ShowHookedPicture, Qt::QueuedConnection);
-}
-
-void TfrmWaterMark::ShowHookedPicture() {
-  std::int64_t pts = 0;
-  {
-    std::lock_guard lock(hookedMutex_);
-    hookedPosted_ = false;
-    if (hooked_.Width <= 0 || hooked_.Height <= 0) return;
-    ImgView->SetBasePicture(
-        QImage(hooked_.Pixels.data(), hooked_.Width, hooked_.Height, hooked_.Stride, QImage::Format_BGR888).copy());
-    pts = hookedPts_;
-  }
-  lblTime->setText(SecondsText(static_cast<int>(std::llround(pts / 1e6))));
-  if (!seekDrag_ && durationUs_ > 0)
-    trcPreview->setValue(static_cast<int>(std::llround(double(trcPreview->maximum()) * pts / durationUs_)));
+// The layers show in the seconds of their items (an item that ends before
+// it starts never shows).
+void TfrmWaterMark::ShowPicture(const QImage& picture, std::int64_t pts) {
+  ImgView->SetBasePicture(picture);
   const std::int64_t second = pts / 1000000;
   for (int i = 0; i < static_cast<int>(items_.size()); ++i)
     ImgView->SetLayerVisible(i, items_[i].StartSec <= second && second <= items_[i].EndSec);
-}
-
-void TfrmWaterMark::FFPlayerState(TPlayState state) {
-  if (state != TPlayState::psEnd) return;
-  FFPlayer.Seek(0, sfAny, false);
-  FFPlayer.Pause();
-  imgbtnPlay->setEnabled(true);
-  imgbtnpause->setEnabled(false);
-  trcPreview->setEnabled(false);
-}
-
-void TfrmWaterMark::imgbtnPlayClick() {
-  FFPlayer.Resume();
-  imgbtnPlay->setEnabled(false);
-  imgbtnpause->setEnabled(true);
-  trcPreview->setEnabled(true);
-}
-
-void TfrmWaterMark::imgbtnpauseClick() {
-  FFPlayer.Pause();
-  imgbtnPlay->setEnabled(true);
-  imgbtnpause->setEnabled(false);
 }
 
 int TfrmWaterMark::Current() const {
@@ -447,7 +335,7 @@ void TfrmWaterMark::btnAddTextClick() {
   item.TextAlpha = trcTextTran->value();
   item.BackColor = ChosenColour(skColorBoxbackground);
   item.Kind = kWmText;
-  item.EndSec = static_cast<int>(durationUs_ / 1000000);
+  item.EndSec = static_cast<int>(preview_->DurationUs() / 1000000);
   const QSizeF extent = TextExtent(item.Font, item.Text);
   const QPointF centre = ImgView->VisibleCentre();
   const QRectF location(centre - QPointF(extent.width() / 2, extent.height() / 2), extent);
@@ -476,7 +364,7 @@ void TfrmWaterMark::btnAddImageClick() {
   item.ImageHeight = picture.height();
   item.ImageAlpha = trcTextTran->value();
   item.Kind = kWmImage;
-  item.EndSec = static_cast<int>(durationUs_ / 1000000);
+  item.EndSec = static_cast<int>(preview_->DurationUs() / 1000000);
   AppendItem(item, QFileInfo(QString::fromStdString(file)).fileName(), picture, location);
   lsbox->setCurrentRow(lsbox->count() - 1);
   EnableItemControls();
@@ -652,14 +540,12 @@ void TfrmWaterMark::btnOkClick() {
     stored.push_back(std::move(item));
   }
   rec_.WaterMarks = std::move(stored);
-  FFPlayer.SetHook(false);
-  FFPlayer.Stop(true);
+  preview_->Stop();
   accept();
 }
 
 void TfrmWaterMark::reject() {
-  FFPlayer.SetHook(false);
-  FFPlayer.Stop(true);
+  preview_->Stop();
   QDialog::reject();
 }
 

@@ -2,19 +2,16 @@
 // TfrmWaterMark: edits the watermark items of one title on a live preview.
 // Each item is one entry of the list, one working TWmRec and one layer of
 // the view, all at the same index; the layer holds where the item lies and
-// how opaque it is. The title's record is written only by Ok. Main thread,
-// except FFPlayerHook (player's video thread). Create one per opening.
+// how opaque it is. The title's record is written only by Ok. Main thread
+// only. Create one per opening.
 #include <QDialog>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/title_job.h"
-#include "player/ff_player.h"
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -28,6 +25,7 @@ namespace kx {
 
 class TLayerView;
 class TTrackBar2;
+class TWatermarkPreview;
 
 class TfrmWaterMark : public QDialog {
   Q_OBJECT
@@ -51,8 +49,6 @@ class TfrmWaterMark : public QDialog {
   void btnDeleteClick();
   void btnUpClick();
   void btnDownClick();
-  void imgbtnPlayClick();
-  void imgbtnpauseClick();
 
   // Cancel, Escape and the close button: nothing is written.
   void reject() override;
@@ -63,10 +59,8 @@ class TfrmWaterMark : public QDialog {
  private:
   void CreateControls();
   QWidget* CreateItemControls();
-  QWidget* CreatePreviewRow();
   void ConnectControls();
   void LoadItems();
-  void PlayTitle();
 
   int Current() const;
   TWmRec* CurrentItem();
@@ -84,30 +78,17 @@ class TfrmWaterMark : public QDialog {
   void ChangeText(const std::function<void(TWmRec&)>& change);
   void MoveEntry(int from, int to);
 
-  void FFPlayerFileOpen(std::int64_t duration, int frameWidth, int frameHeight, int& screenWidth, int& screenHeight);
-  void FFPlayerHook(TBitmap& picture, std::int64_t pts);
-  void FFPlayerState(TPlayState state);
-  // Main thread: shows the picture the hook left last.
-  void ShowHookedPicture();
+  void TitleOpened(std::int64_t duration, int frameWidth, int frameHeight);
+  void ShowPicture(const QImage& picture, std::int64_t pts);
 
   TlvFilesRecord& rec_;
   const std::string drive_;
   const std::string settingsIni_;
   std::vector<TWmRec> items_;
-  std::int64_t durationUs_ = 0;
   bool showing_ = false;  // controls are being set from an item: no write-back
-  bool seekDrag_ = false;
   bool opened_ = false;
 
-  // Handed from the video thread to the main thread; one picture waits at
-  // most, a newer one replaces it.
-  std::mutex hookedMutex_;
-  TBitmap hooked_;
-  std::int64_t hookedPts_ = 0;
-  bool hookedPosted_ = false;
-
-  TFFPlayer FFPlayer;
-
+  TWatermarkPreview* preview_ = nullptr;
   TLayerView* ImgView = nullptr;
   QListWidget* lsbox = nullptr;
   QLineEdit* edt1 = nullptr;  // in-place editor of a text entry
@@ -139,11 +120,6 @@ class TfrmWaterMark : public QDialog {
   QCheckBox* skChkStrikeOut = nullptr;
   QRadioButton* rb1 = nullptr;  // "Background color"
   QRadioButton* rb2 = nullptr;  // "Transparent"
-  QPushButton* imgbtnPlay = nullptr;
-  QPushButton* imgbtnpause = nullptr;
-  QSlider* trcPreview = nullptr;
-  QLabel* lblTime = nullptr;
-  QLabel* lblPTS = nullptr;
 };
 
 }  // namespace kx
