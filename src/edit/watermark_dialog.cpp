@@ -381,7 +381,8 @@ void TfrmWaterMark::btnDeleteClick() {
     delete lsbox->takeItem(index);
     lsbox->setCurrentRow(items_.empty() ? -1 : std::max(index - 1, 0));
   }
-  ImgView->SetSelected(-1);
+  lsboxClick();
+  ImgView->SetSelected(-1);  // until the user picks an item again
   EnableItemControls();
 }
 
