@@ -57,6 +57,10 @@ bool ReadBool(const std::string& iniPath, const std::string& section, const std:
   return ReadInteger(iniPath, section, key, defaultValue ? 1 : 0) != 0;
 }
 
+SettingsError NotSavedError(const FileError& cause) {
+  return SettingsError(std::string("The setting could not be saved. ") + cause.what());
+}
+
 void WriteString(const std::string& iniPath, const std::string& section, const std::string& key,
                  const std::string& value) {
   CheckWritable(iniPath, section, key, value);
@@ -65,7 +69,7 @@ void WriteString(const std::string& iniPath, const std::string& section, const s
     document.SetValue(section, key, value);
     WriteFileAtomically(iniPath, document.Text());
   } catch (const FileError& error) {
-    throw SettingsError(std::string("The setting could not be saved. ") + error.what());
+    throw NotSavedError(error);
   }
 }
 

@@ -22,6 +22,9 @@ class SettingsError : public FileError {
   using FileError::FileError;
 };
 
+// The error told when writing a settings file failed for `cause`.
+SettingsError NotSavedError(const FileError& cause);
+
 std::string ReadString(const std::string& iniPath, const std::string& section, const std::string& key,
                        const std::string& defaultValue);
 int ReadInteger(const std::string& iniPath, const std::string& section, const std::string& key,

@@ -42,7 +42,8 @@ bool NeedsFrameHook(const TlvFilesRecord& rec) {
   if (rec.Brightness != kNeutralBrightness || rec.Contrast != kNeutralContrast ||
       rec.Saturation != kNeutralSaturation || rec.Exposure != kNeutralExposure)
     return true;
-  return !rec.WaterMarks.empty() && (!rec.WaterMarks[0].Text.empty() || !rec.WaterMarks[0].ImageFile.empty());
+  return std::any_of(rec.WaterMarks.begin(), rec.WaterMarks.end(),
+                     [](const TWmRec& item) { return !item.Text.empty() || !item.ImageFile.empty(); });
 }
 
 }  // namespace kx

@@ -117,8 +117,8 @@ void ChooseAudio(TlvFilesRecord& rec, int position);
 void ChooseSubtitle(TlvFilesRecord& rec, int position);
 
 // Whether converting the title needs the per-frame hook: any colour
-// adjustment away from neutral, or a first watermark item with a text or a
-// picture. Only the first item is looked at.
+// adjustment away from neutral, or any watermark item with a text or a
+// picture (an empty first item does not hide the items after it).
 bool NeedsFrameHook(const TlvFilesRecord& rec);
 
 }  // namespace kx

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "dvd/dvd_plug_in.h"
@@ -34,6 +35,14 @@ std::array<std::string, kTitleColumnCount> TitleRowTexts(int titleIndex, const T
           pad + std::to_string(info.Width) + " x " + std::to_string(info.Height),
           pad + DVDPlugIn::StreamTypeName(info.VideoType),
           ""};
+}
+
+std::string StreamEntryText(const TDVDAudioInfo& stream) {
+  return std::to_string(static_cast<std::uint32_t>(stream.StreamId)) + "  " + DVDPlugIn::DescriptionOf(stream);
+}
+
+std::string StreamEntryText(const TDVDSubtitleInfo& stream) {
+  return std::to_string(static_cast<std::uint32_t>(stream.StreamId)) + "  " + DVDPlugIn::DescriptionOf(stream);
 }
 
 }  // namespace kx

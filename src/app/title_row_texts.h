@@ -24,4 +24,9 @@ std::string DurationText(double seconds);
 // spaces; the progress cell starts empty.
 std::array<std::string, kTitleColumnCount> TitleRowTexts(int titleIndex, const TDVDTitleInfo& info);
 
+// An entry of the audio or subtitle list: the stream id in decimal, two
+// spaces and the stream's description.
+std::string StreamEntryText(const TDVDAudioInfo& stream);
+std::string StreamEntryText(const TDVDSubtitleInfo& stream);
+
 }  // namespace kx

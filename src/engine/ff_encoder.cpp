@@ -205,8 +205,9 @@ void TFFEncoder::DoTerminate(TFFmpeg* task) {
     startNext = !runEnd && tasksLeft_ >= 1 && threaded_;
   }
   if (runEnd) {
-    events_.Terminate({-1, true, false, {}}, threaded_);
+    // Set before the run end goes out: its handler may clear the list at once.
     allTerminated_ = true;
+    events_.Terminate({-1, true, false, {}}, threaded_);
   } else if (startNext) {
     StartNextTask();
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 extern "C" {
+#include <libavcodec/dv_profile.h>
 #include <libavutil/opt.h>
 #include <libavutil/time.h>
 }
@@ -35,6 +36,16 @@ const char* TypeName(AVMediaType type) {
 
 std::string StreamName(int file, int stream, AVMediaType type) {
   return "#" + std::to_string(file) + "." + std::to_string(stream) + " (" + TypeName(type) + ")";
+}
+
+// DV allows one pixel format per frame size and rate (NTSC pictures are
+// 4:1:1): `wanted` when it has a DV profile at that size, else the first of
+// the encoder's formats that has one.
+AVPixelFormat DvPixelFormat(const AVCodecContext& enc, int width, int height, AVPixelFormat wanted) {
+  if (av_dv_codec_profile2(width, height, wanted, enc.framerate)) return wanted;
+  for (const AVPixelFormat* format = enc.codec->pix_fmts; format && *format != AV_PIX_FMT_NONE; ++format)
+    if (av_dv_codec_profile2(width, height, *format, enc.framerate)) return *format;
+  return wanted;
 }
 
 }  // namespace
@@ -213,11 +224,22 @@ void TTranscodeRun::SetUpEncoding(TOutputStream& ost, TInputStream& ist, int ind
     spec.deinterlace = env_.settings.doDeinterlace;
     spec.text = ost.filterText;
     const auto sourceFormat = static_cast<AVPixelFormat>(source.format);
-    ost.video->graph.Build(spec, source.width, source.height,
-                           sourceFormat == AV_PIX_FMT_NONE ? AV_PIX_FMT_YUV420P : sourceFormat,
-                           source.sample_aspect_ratio);
-    enc.width = ost.video->graph.OutputWidth();
-    enc.height = ost.video->graph.OutputHeight();
+    const auto build = [&] {
+      ost.video->graph.Build(spec, source.width, source.height,
+                             sourceFormat == AV_PIX_FMT_NONE ? AV_PIX_FMT_YUV420P : sourceFormat,
+                             source.sample_aspect_ratio);
+      enc.width = ost.video->graph.OutputWidth();
+      enc.height = ost.video->graph.OutputHeight();
+    };
+    build();
+    // The frame size is known only now: the filter text may pad or scale.
+    if (enc.codec_id == AV_CODEC_ID_DVVIDEO && enc.codec) {
+      const AVPixelFormat dv = DvPixelFormat(enc, enc.width, enc.height, enc.pix_fmt);
+      if (dv != enc.pix_fmt) {
+        enc.pix_fmt = spec.format = dv;
+        build();
+      }
+    }
   } else if (ost.type == AVMEDIA_TYPE_AUDIO) {
     ost.audio = std::make_unique<TAudioOut>();
   }

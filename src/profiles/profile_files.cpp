@@ -5,6 +5,7 @@
 
 #include "app/atomic_file.h"
 #include "app/program_folder.h"
+#include "app/settings_store.h"
 
 namespace kx {
 namespace {
@@ -13,7 +14,11 @@ void InstallWhenMissing(const std::string& fileName, const std::string& target) 
   const std::string installed = InstalledIniPath(fileName);
   std::error_code error;
   if (std::filesystem::exists(target, error) || error || !std::filesystem::exists(installed, error)) return;
-  WriteFileAtomically(target, ReadWholeFile(installed));
+  try {
+    WriteFileAtomically(target, ReadWholeFile(installed));
+  } catch (const FileError& cause) {
+    throw NotSavedError(cause);
+  }
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ std::string InstalledIniPath(const std::string& fileName);
 // file that is missing. Call it before anything writes the
 // settings file, so that a first start gets every profile's default choices
 // (without them a video profile would convert as audio only). Raises
-// FileError when a missing file cannot be read or written.
+// SettingsError, as every settings write does, when a missing file cannot
+// be read or written.
 void InstallProfileFiles(const std::string& formatIni, const std::string& settingsIni);
 
 }  // namespace kx

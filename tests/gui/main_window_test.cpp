@@ -25,6 +25,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/output_folder_row.h"
 #include "app/ui/title_list.h"
+#include "support/decoded_media.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
@@ -193,6 +194,40 @@ TEST_F(MainWindowTest, FailedOpeningsClearTheListAndSayWhy) {
     EXPECT_EQ(Subtitle()->count(), 0);
     EXPECT_EQ(From(), "");
   }
+}
+
+TEST_F(MainWindowTest, StartConvertsTheTickedTitles) {
+  Show();
+  window_->OpenDrive(test::DiscFolder("three_titles"));
+  ASSERT_EQ(List()->RowCount(), 3);
+  for (int row = 0; row < 3; ++row) List()->Row(row)->setCheckState(colSource, Qt::Unchecked);
+  Press("btnStart");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "Please select a file by clicking the check box!");
+
+  // The two short titles; the progress window runs them and closes.
+  List()->Row(1)->setCheckState(colSource, Qt::Checked);
+  List()->Row(2)->setCheckState(colSource, Qt::Checked);
+  Press("btnStartBelow");
+  EXPECT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(List()->Row(0)->text(colProgress), "");
+  EXPECT_EQ(List()->Row(1)->text(colProgress), "100%");
+  EXPECT_EQ(List()->Row(2)->text(colProgress), "100%");
+  const std::string out = root_ + "/home/tarnwell/";
+  // With the first start's profile settings: pictures of the right title.
+  for (const char* file : {"DVD Title 2_(new).mp4", "DVD Title 3_(new).mp4"}) {
+    const test::DecodedMedia media = test::DecodeFile(out + file, 1);
+    ASSERT_FALSE(media.frames.empty()) << file;
+    EXPECT_EQ(media.frames.front().mark.title, file[10] - '0') << file;
+  }
+  ASSERT_EQ(opened_.size(), 1u);  // the output folder, after the last task
+  EXPECT_EQ(opened_[0].toLocalFile().toStdString() + "/", out);
+
+  // The task list was cleared at the run end: the menu item starts again.
+  messages_.shown.clear();
+  Find<QAction>("mniStart")->trigger();
+  EXPECT_TRUE(fs::exists(out + "DVD Title 3_(new_1).mp4"));
+  EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(MainWindowTest, StreamListsFollowTheSelectedRow) {

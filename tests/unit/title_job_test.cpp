@@ -135,7 +135,7 @@ TWmRec PictureItem(const char* file) {
 
 class FrameHookTest : public ::testing::TestWithParam<HookCase> {};
 
-TEST_P(FrameHookTest, NeededForAdjustmentsOrAFirstItemWithContent) {
+TEST_P(FrameHookTest, NeededForAdjustmentsOrAnItemWithContent) {
   const HookCase& c = GetParam();
   TlvFilesRecord rec = NewTitleJob(0, Title({0x80}, {}, 1));
   rec.Brightness = c.brightness;
@@ -155,8 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
                       HookCase{"saturation", 255, 0, 512, 0, {}, true},
                       HookCase{"text", 255, 0, 255, 0, {TextItem("(c) me")}, true},
                       HookCase{"picture", 255, 0, 255, 0, {PictureItem("/tmp/logo.bmp")}, true},
-                      // Only the first item is looked at.
-                      HookCase{"emptyTextFirst", 255, 0, 255, 0, {TextItem(""), PictureItem("/tmp/logo.bmp")}, false}),
+                      // An empty first item does not hide a real second one.
+                      HookCase{"emptyTextFirst", 255, 0, 255, 0, {TextItem(""), PictureItem("/tmp/logo.bmp")}, true},
+                      HookCase{"onlyEmptyItems", 255, 0, 255, 0, {TextItem(""), PictureItem("")}, false}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -28,11 +28,17 @@
 #include "app/ui/title_preview.h"
 #include "app/ui/stream_choice.h"
 #include "app/ui/title_list.h"
+#include "app/ui/title_list_host.h"
+#include "conversion/conversion_start.h"
+#include "conversion/ui/progress_window.h"
 #include "controls/picture_button.h"
 #include "controls/popup_menu.h"
 #include "dvd/drive_scan.h"
 #include "dvd/dvd_plug_in.h"
 #include "edit/watermark_dialog.h"
+#include "engine/ff_encoder.h"
+#include "profiles/output_options.h"
+#include "profiles/profile_files.h"
 #include "profiles/ui/profile_picker.h"
 #include "profiles/ui/settings_dialog.h"
 
@@ -66,7 +72,7 @@ TPictureButton* BarButton(const char* name, Glyph glyph, const char* caption, QW
 }  // namespace
 
 TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
-    : extraDrives_(std::move(extraDrives)), messages_(AppMessages()) {
+    : extraDrives_(std::move(extraDrives)), messages_(AppMessages()), CCAVC(std::make_unique<TFFEncoder>()) {
   setObjectName("frmMain");
   resize(980, 660);
 
@@ -86,7 +92,7 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
 
   auto* btnStartBelow = new TPictureButton(Glyph::Start, "Start", QSize(66, 58), this);
   btnStartBelow->setObjectName("btnStartBelow");
-  btnStartBelow->setEnabled(false);
+  connect(btnStartBelow, &QAbstractButton::clicked, this, &TfrmMain::btnStartClick);
 
   mmoLog = new QPlainTextEdit(this);
   mmoLog->setObjectName("mmoLog");
@@ -142,7 +148,11 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
   formatRow_->insertWidget(1, picker_, 1);
 }
 
-TfrmMain::~TfrmMain() { GlobalObject.reset(); }
+TfrmMain::~TfrmMain() {
+  // The player's threads draw into pan1, which goes before the preview does.
+  preview_->imgbtnStopClick();
+  GlobalObject.reset();
+}
 
 QWidget* TfrmMain::CreateTitleBar() {
   auto* bar = new QWidget(this);
@@ -184,9 +194,8 @@ QWidget* TfrmMain::CreateButtonBar() {
   btnEdit = BarButton("btnEdit", Glyph::Edit, "Edit", bar);
   auto* btnStart = BarButton("btnStart", Glyph::Start, "Start", bar);
   auto* btnExit = BarButton("btnExit", Glyph::Exit, "Exit", bar);
-  // Conversion start joins this button later.
-  btnStart->setEnabled(false);
   connect(btnSettings, &QAbstractButton::clicked, this, &TfrmMain::btnSettingsClick);
+  connect(btnStart, &QAbstractButton::clicked, this, &TfrmMain::btnStartClick);
   connect(btnAddDVD, &QAbstractButton::clicked, this, &TfrmMain::btnAddDVDClick);
   connect(btnClear, &QAbstractButton::clicked, this, &TfrmMain::btnClearClick);
   connect(btnEdit, &QAbstractButton::clicked, this, &TfrmMain::btnEditClick);
@@ -210,8 +219,8 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // The edit dialogs and conversion start join later.
-  for (QAction* later : {m.mniStart, m.mniCrop, m.mniTrim}) later->setEnabled(false);
+  // The other edit dialogs join later.
+  for (QAction* later : {m.mniCrop, m.mniTrim}) later->setEnabled(false);
   connect(m.skPopupMenuEdit, &QMenu::aboutToShow, this,
           [this, &m] { m.mniVideoEffect->setEnabled(SelectedRecord() != nullptr); });
   connect(m.mniVideoEffect, &QAction::triggered, this, &TfrmMain::mniVideoEffectClick);
@@ -220,6 +229,7 @@ void TfrmMain::ConnectMenus() {
 
   connect(m.mniAdd, &QAction::triggered, this, &TfrmMain::btnAddDVDClick);
   connect(m.mniClear, &QAction::triggered, this, &TfrmMain::btnClearClick);
+  connect(m.mniStart, &QAction::triggered, this, &TfrmMain::btnStartClick);
   connect(m.mniExit, &QAction::triggered, this, &QWidget::close);
   connect(m.mniHelp, &QAction::triggered, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->HelpUrl()))); });
@@ -251,6 +261,9 @@ void TfrmMain::FormShow() {
   // The preview controls' idle state and the conversion's preview bitmap
   // come first here, once the preview exists.
   const std::string& ini = GlobalObject->SettingsIniName();
+  // A first start gets the installed profile files before anything writes
+  // the settings file; without them every video profile converts audio only.
+  InstallProfileFiles(GlobalObject->FormatIniName(), ini);
   folderRow_->ShowFolder(CheckFolderSetting(ini, kOutPutDirKey));
   CheckFolderSetting(ini, kSnapOutPutDirKey);
   preview_->RestoreSound();
@@ -270,7 +283,7 @@ TlvFilesRecord* TfrmMain::SelectedRecord() const {
 void TfrmMain::btnClearClick() {
   if (lvFiles->RowCount() == 0) return;
   preview_->imgbtnStopClick();
-  // Encoder tasks are cleared here once they exist.
+  CCAVC->ClearTasks();
   lvFiles->ClearTitles();
   streamChoice_->ClearChoice();
 }
@@ -290,6 +303,17 @@ void TfrmMain::mniVideoEffectClick() {
   delete frmWaterMark;
   frmWaterMark = new TfrmWaterMark(*rec, dvdDrive_, GlobalObject->SettingsIniName(), this);
   frmWaterMark->exec();
+}
+
+void TfrmMain::btnStartClick() {
+  preview_->imgbtnStopClick();
+  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); });
+  const ProfileIniFiles ini{GlobalObject->FormatIniName(), GlobalObject->SettingsIniName()};
+  const StartedConversion started = StartConversion(host.Rows(), dvdDrive_, ini, *CCAVC, messages_);
+  if (!started.Ready) return;
+  TaskRows = started.TaskRows;
+  if (!frmProgress) frmProgress = new TfrmProgress(this);
+  frmProgress->Run(*CCAVC, host, TaskRows, messages_);
 }
 
 void TfrmMain::OpenDrive(const std::string& drive) {
@@ -360,7 +384,7 @@ bool TfrmMain::FormCloseQuery() {
   if (!messages_.AskYesNo("Warning", "Do you really want to exit?")) return false;
   picker_->SaveGroupStates();
   preview_->imgbtnStopClick();
-  // The encoder is stopped here once it exists.
+  CCAVC->Stop(true);
   GlobalObject.reset();
   return true;
 }

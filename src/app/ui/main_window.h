@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,11 @@ namespace kx {
 class MessageBoxes;
 class ProfilePicker;
 class TAppMessageHook;
+class TFFEncoder;
 class TfmDirectory;
 class TfrmAbout;
 class TfrmPreference;
+class TfrmProgress;
 class TfrmSettings;
 class TfrmWaterMark;
 class TMainMenus;
@@ -48,6 +51,8 @@ class TfrmMain : public QMainWindow {
   void btnClearClick();
   void btnAddDVDClick();
   void btnEditClick();
+  // Every ticked title becomes a task; the progress window runs them.
+  void btnStartClick();
   void btnSettingsClick();
   void menubtnPreferenceClick();
   // The directory chooser, shared by the output folder and the preferences.
@@ -94,6 +99,9 @@ class TfrmMain : public QMainWindow {
   TfmDirectory* fmDirectory = nullptr;
   // Made anew at every opening, the previous one freed first.
   TfrmWaterMark* frmWaterMark = nullptr;
+  TfrmProgress* frmProgress = nullptr;
+  std::unique_ptr<TFFEncoder> CCAVC;
+  std::vector<int> TaskRows;  // task index -> title list row, for the current run
 };
 
 }  // namespace kx

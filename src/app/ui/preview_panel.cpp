@@ -3,10 +3,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSlider>
 #include <QVBoxLayout>
 
 #include "controls/picture_button.h"
+#include "controls/track_bar2.h"
+#include "preview/preview_bars.h"
 #include "preview/video_surface_widget.h"
 
 namespace kx {
@@ -20,8 +21,9 @@ TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent) {
   lblTime->setObjectName("lblTime");
   auto* lblPTS = new QLabel("00:00:00", this);
   lblPTS->setObjectName("lblPTS");
-  auto* trcPreview = new QSlider(Qt::Horizontal, this);
+  auto* trcPreview = new TTrackBar2(this);
   trcPreview->setObjectName("trcPreview");
+  SkinPreviewBar(trcPreview, PreviewBarKind::Position);
   trcPreview->setEnabled(false);
 
   auto* times = new QHBoxLayout;
@@ -51,9 +53,9 @@ TPreviewPanel::TPreviewPanel(QWidget* parent) : QWidget(parent) {
   auto* imgbtnMute = new TPictureButton(Glyph::Speaker, {}, QSize(26, 22), this);
   imgbtnMute->setObjectName("imgbtnMute");
   imgbtnMute->setEnabled(false);
-  auto* trcVolume = new QSlider(Qt::Horizontal, this);
+  auto* trcVolume = new TTrackBar2(this);
   trcVolume->setObjectName("trcVolume");
-  trcVolume->setRange(0, 128);
+  SkinPreviewBar(trcVolume, PreviewBarKind::Volume);
   trcVolume->setFixedWidth(80);
   trcVolume->setEnabled(false);
   transport->addWidget(imgbtnMute);

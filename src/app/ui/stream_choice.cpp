@@ -8,9 +8,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/title_row_texts.h"
 #include "app/ui/title_list_delegate.h"
 #include "controls/picture_button.h"
-#include "dvd/dvd_plug_in.h"
 
 namespace kx {
 namespace {
@@ -19,8 +19,7 @@ constexpr char kDefaultSubtitle[] = "Default";
 
 template <class Stream>
 QString EntryText(const Stream& stream) {
-  return QString::number(static_cast<std::uint32_t>(stream.StreamId)) + "  " +
-         QString::fromStdString(DVDPlugIn::DescriptionOf(stream));
+  return QString::fromStdString(StreamEntryText(stream));
 }
 
 QComboBox* StreamList(const char* name, QWidget* parent) {

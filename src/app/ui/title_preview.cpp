@@ -3,14 +3,19 @@
 #include <cmath>
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QSlider>
 
 #include "app/settings_store.h"
 #include "app/sound_settings.h"
+#include "app/ui/application.h"
+#include "app/ui/desktop_links.h"
 #include "app/ui/title_list.h"
 #include "controls/picture_button.h"
+#include "controls/track_bar2.h"
 #include "dvd/dvd_plug_in.h"
+#include "preview/preview_bars.h"
+#include "preview/snapshot.h"
 #include "preview/video_surface_widget.h"
 
 namespace kx {
@@ -23,8 +28,8 @@ constexpr TDVDParam kNoRowParam{0, 0, 99, 128, 32, 2, 0};
 
 TTitlePreview::TTitlePreview(QWidget* panel, Host host) : QObject(panel), host_(std::move(host)) {
   pan1 = panel->findChild<VideoSurface*>("pan1");
-  trcPreview = panel->findChild<QSlider*>("trcPreview");
-  trcVolume = panel->findChild<QSlider*>("trcVolume");
+  trcPreview = panel->findChild<TTrackBar2*>("trcPreview");
+  trcVolume = panel->findChild<TTrackBar2*>("trcVolume");
   lblTime = panel->findChild<QLabel*>("lblTime");
   lblPTS = panel->findChild<QLabel*>("lblPTS");
   imgbtnPre = panel->findChild<TPictureButton*>("imgbtnPre");
@@ -45,8 +50,10 @@ TTitlePreview::TTitlePreview(QWidget* panel, Host host) : QObject(panel), host_(
   connect(imgbtnPre, &QAbstractButton::clicked, this, &TTitlePreview::imgbtnPreClick);
   // The button keeps its own state: a click has toggled it already.
   connect(imgbtnMute, &QAbstractButton::clicked, this, &TTitlePreview::imgbtnMuteClick);
-  connect(trcVolume, &QSlider::valueChanged, this, &TTitlePreview::trcVolumeChange);
-  connect(trcPreview, &QSlider::sliderReleased, this, &TTitlePreview::trcPreviewReleased);
+  connect(imgbtnSnap, &QAbstractButton::clicked, this, &TTitlePreview::imgbtnSnapClick);
+  connect(trcVolume, &TTrackBar2::OnChange, this, [this] { trcVolumeChange(trcVolume->PositionL()); });
+  trcPreview->installEventFilter(this);
+  trcVolume->installEventFilter(this);
 
   FFPlayer.OnFileOpen = [this](TFFPlayer*, std::int64_t duration, int width, int height, int& screenWidth,
                                int& screenHeight) { FFPlayerFileOpen(duration, width, height, screenWidth, screenHeight); };
@@ -115,8 +122,9 @@ void TTitlePreview::imgbtnStopClick() {
 
 // The stopped state: Play only, the bar at 0 and the labels idle.
 void TTitlePreview::ShowStopped() {
-  trcPreview->setValue(0);
-  trcPreview->setEnabled(false);
+  trcPreview->SetPositionL(0);
+  trcPreview->setEnabled(false);  // a disabled bar gets no release, so no drag goes on
+  seekDrag_ = false;
   previewStopped_ = true;
   previewPaused_ = false;
   SetButtons(true, false, false);
@@ -170,7 +178,7 @@ void TTitlePreview::RestoreSound() {
   const bool muted = ReadMute(ini);
   {
     const QSignalBlocker quiet(trcVolume);  // restoring is no change to store
-    trcVolume->setValue(volume);
+    trcVolume->SetPositionL(volume);
   }
   imgbtnMute->setChecked(muted);
   FFPlayer.SetAudioVolume(volume);
@@ -186,16 +194,16 @@ void TTitlePreview::FFPlayerFileOpen(std::int64_t duration, int frameWidth, int 
   screenHeight = pan1->height();
   previewDurationUs_ = duration;
   lblPTS->setText(QString::fromStdString(PreviewTimeText(std::llrint(duration / 1000000.0))));
-  trcPreview->setMaximum(trcPreview->width());
-  trcPreview->setValue(0);
+  trcPreview->SetMax(trcPreview->width());
+  trcPreview->SetPositionL(0);
 }
 
 void TTitlePreview::FFPlayerPosition(std::int64_t pts) {
   lblTime->setText(QString::fromStdString(PreviewTimeText(std::llround(pts / 1000000.0))));
   // A title of unknown length leaves the bar where it is.
-  if (trcPreview->isSliderDown() || previewDurationUs_ <= 0) return;
-  trcPreview->setValue(static_cast<int>(
-      std::lround(static_cast<double>(static_cast<std::int64_t>(trcPreview->maximum()) * pts) / previewDurationUs_)));
+  if (seekDrag_ || previewDurationUs_ <= 0) return;
+  trcPreview->SetPositionL(static_cast<int>(
+      std::lround(static_cast<double>(static_cast<std::int64_t>(trcPreview->Max()) * pts) / previewDurationUs_)));
 }
 
 void TTitlePreview::FFPlayerState(TPlayState state) {
@@ -206,10 +214,42 @@ void TTitlePreview::FFPlayerState(TPlayState state) {
 }
 
 void TTitlePreview::trcPreviewReleased() {
-  if (trcPreview->maximum() <= 0) return;
-  FFPlayer.Seek(static_cast<std::int64_t>(static_cast<double>(trcPreview->value()) / trcPreview->maximum() *
+  if (trcPreview->Max() <= 0) return;
+  FFPlayer.Seek(static_cast<std::int64_t>(static_cast<double>(trcPreview->PositionL()) / trcPreview->Max() *
                                           previewDurationUs_),
                 0, false);
+}
+
+bool TTitlePreview::eventFilter(QObject* watched, QEvent* event) {
+  auto* bar = qobject_cast<TTrackBar2*>(watched);
+  const QEvent::Type type = event->type();
+  if (!bar || !bar->isEnabled() ||
+      (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease))
+    return false;
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  const bool position = bar == trcPreview;
+  if (type == QEvent::MouseButtonPress) {
+    if (position && mouse->button() == Qt::LeftButton) seekDrag_ = true;
+  } else if (type == QEvent::MouseMove) {
+    // The bar follows the pointer, not only a grabbed thumb.
+    if (!(mouse->buttons() & Qt::LeftButton)) return false;
+    bar->SetPositionL(PreviewBarDragPosition(*bar, position ? PreviewBarKind::Position : PreviewBarKind::Volume,
+                                             mouse->position().toPoint().x()));
+    return true;
+  } else if (position && mouse->button() == Qt::LeftButton && seekDrag_) {
+    seekDrag_ = false;
+    trcPreviewReleased();
+  }
+  return false;
+}
+
+void TTitlePreview::imgbtnSnapClick() {
+  TBitmap full;
+  FFPlayer.CurrentFrame(full);
+  if (full.Width <= 0) return;
+  const TBitmap small = StretchedBitmap(full, pan1->width(), pan1->height());
+  const std::string folder = SaveSnapshot(host_.settings(), full, small, AppMessages());
+  OpenOnDesktop(QUrl::fromLocalFile(QString::fromStdString(folder)));
 }
 
 }  // namespace kx

@@ -13,12 +13,12 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QSlider;
 
 namespace kx {
 
 class TPictureButton;
 class TTitleList;
+class TTrackBar2;
 class VideoSurface;
 
 class TTitlePreview : public QObject {
@@ -40,11 +40,17 @@ class TTitlePreview : public QObject {
   void imgbtnNextClick();
   void imgbtnPreClick();
   void imgbtnMuteClick();
+  // Saves the picture the player shows; see preview/snapshot.h.
+  void imgbtnSnapClick();
   void trcVolumeChange(int position);
   // Volume and mute from the settings to the bar, the button and the player.
   void RestoreSound();
   // Previous and Next for the row the list shows.
   void UpdateTitleButtons();
+
+ protected:
+  // The bars' left-button drags and the seek when the position bar is let go.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FFPlayerFileOpen(std::int64_t duration, int frameWidth, int frameHeight, int& screenWidth,
@@ -59,8 +65,8 @@ class TTitlePreview : public QObject {
   Host host_;
   TFFPlayer FFPlayer;
   VideoSurface* pan1;
-  QSlider* trcPreview;
-  QSlider* trcVolume;
+  TTrackBar2* trcPreview;
+  TTrackBar2* trcVolume;
   QLabel* lblTime;
   QLabel* lblPTS;
   TPictureButton* imgbtnPre;
@@ -72,6 +78,7 @@ class TTitlePreview : public QObject {
   TPictureButton* imgbtnMute;
   bool previewPaused_ = false;
   bool previewStopped_ = true;
+  bool seekDrag_ = false;  // the left button went down on trcPreview and is still down
   std::int64_t previewDurationUs_ = 0;
 };
 
