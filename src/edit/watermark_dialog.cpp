@@ -52,11 +52,7 @@ QSlider* Bar(const char* name, int max) {
 
 QString SecondsText(int seconds) { return QString::fromStdString(PreviewTimeText(seconds)); }
 
-TFontStyle StyleOf(bool bold, bool italic, bool underline, bool strikeOut) {
-  return (bold ? TFontStyle::Bold : TFontStyle::None) | (italic ? TFontStyle::Italic : TFontStyle::None) |
-         (underline ? TFontStyle::Underline : TFontStyle::None) |
-         (strikeOut ? TFontStyle::StrikeOut : TFontStyle::None);
-}
+TFontStyle StyleBit(const QCheckBox* box, TFontStyle style) { return box->isChecked() ? style : TFontStyle::None; }
 
 }  // namespace
 
@@ -250,8 +246,7 @@ void TfrmWaterMark::ConnectControls() {
           [this](const QString& size) { ChangeText([s = size.toInt()](TWmRec& item) { item.Font.Size = s; }); });
   for (QCheckBox* box : {skChkBold, skChkItalic, skChkUnderline, skChkStrikeOut})
     connect(box, &QCheckBox::toggled, this, [this] {
-      ChangeText([s = StyleOf(skChkBold->isChecked(), skChkItalic->isChecked(), skChkUnderline->isChecked(),
-                              skChkStrikeOut->isChecked())](TWmRec& item) { item.Font.Style = s; });
+      ChangeText([s = CheckedStyle()](TWmRec& item) { item.Font.Style = s; });
     });
 }
 
@@ -308,6 +303,11 @@ void TfrmWaterMark::ShowPicture(const QImage& picture, std::int64_t pts) {
     ImgView->SetLayerVisible(i, items_[i].StartSec <= second && second <= items_[i].EndSec);
 }
 
+TFontStyle TfrmWaterMark::CheckedStyle() const {
+  return StyleBit(skChkBold, TFontStyle::Bold) | StyleBit(skChkItalic, TFontStyle::Italic) |
+         StyleBit(skChkUnderline, TFontStyle::Underline) | StyleBit(skChkStrikeOut, TFontStyle::StrikeOut);
+}
+
 int TfrmWaterMark::Current() const {
   const int row = lsbox->currentRow();
   return row >= 0 && row < static_cast<int>(items_.size()) ? row : -1;
@@ -329,8 +329,7 @@ void TfrmWaterMark::btnAddTextClick() {
   TWmRec item;
   item.Text = "Add Text";
   item.Font = TFont{skFontCmb->currentText().toStdString(), skFontSizeCmb->currentText().toInt(),
-                    StyleOf(skChkBold->isChecked(), skChkItalic->isChecked(), skChkUnderline->isChecked(),
-                            skChkStrikeOut->isChecked()),
+                    CheckedStyle(),
                     ChosenColour(skColorBoxcmb)};
   item.TextAlpha = trcTextTran->value();
   item.BackColor = ChosenColour(skColorBoxbackground);

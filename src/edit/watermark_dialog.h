@@ -62,6 +62,8 @@ class TfrmWaterMark : public QDialog {
   void ConnectControls();
   void LoadItems();
 
+  // The style of the four style boxes.
+  TFontStyle CheckedStyle() const;
   int Current() const;
   TWmRec* CurrentItem();
   void AppendItem(TWmRec item, const QString& entry, QImage picture, QRectF location);
