@@ -56,6 +56,14 @@ void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+TBitmap BitmapOf(const QImage& image) {
+  TBitmap bitmap;
+  bitmap.Resize(image.width(), image.height());
+  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+  for (int y = 0; y < bitmap.Height; ++y) std::memcpy(bitmap.Row(y), bgr.constScanLine(y), std::size_t(bitmap.Width) * 3);
+  return bitmap;
+}
+
 TBitmap StretchedBitmap(const TBitmap& picture, int width, int height) {
   TBitmap stretched;
   stretched.Resize(width, height);

@@ -3,6 +3,7 @@
 // settings choose: "Snapshot_full.bmp", "Snapshot_small.bmp",
 // "Snapshot_full.jpg", "Snapshot_small.jpg", each press replacing the last.
 // Main thread only (settings store, messages); blocks while it writes.
+#include <QImage>
 #include <string>
 
 #include "engine/bitmap.h"
@@ -10,6 +11,9 @@
 namespace kx {
 
 class MessageBoxes;
+
+// A copy of `image`, whatever its format.
+TBitmap BitmapOf(const QImage& image);
 
 // `picture` stretched to width × height, proportions not kept.
 TBitmap StretchedBitmap(const TBitmap& picture, int width, int height);

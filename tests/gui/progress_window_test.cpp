@@ -21,7 +21,12 @@
 #include <thread>
 #include <vector>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include "app/settings_store.h"
+#include "controls/picture_button.h"
 #include "conversion/conversion_start.h"
 #include "conversion/ui/power_off.h"
 #include "conversion/ui/picture_box.h"
@@ -50,6 +55,17 @@ class AppEnvironment : public ::testing::Environment {
 };
 const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
+// Width and height of a picture file as FFmpeg reads it; empty when it cannot.
+QSize PictureSize(const std::string& path) {
+  AVFormatContext* ctx = nullptr;
+  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return {};
+  QSize size;
+  if (avformat_find_stream_info(ctx, nullptr) >= 0 && ctx->nb_streams > 0)
+    size = QSize(ctx->streams[0]->codecpar->width, ctx->streams[0]->codecpar->height);
+  avformat_close_input(&ctx);
+  return size;
+}
+
 // The title list as the window sees it; the folder action is recorded.
 class RecordingHost : public ConversionHost {
  public:
@@ -57,10 +73,12 @@ class RecordingHost : public ConversionHost {
   void SetProgressCell(int row, const std::string& text) override { cells[row] = text; }
   int TickedRowCount() const override { return static_cast<int>(captions.size()); }
   void OpenOutputFolder() override { cellsAtOpen.push_back(cells); }
+  std::string SettingsIni() const override { return settingsIni; }
 
   std::vector<std::string> captions;
   std::vector<std::string> cells;
   std::vector<std::vector<std::string>> cellsAtOpen;  // one entry per opening
+  std::string settingsIni;
 };
 
 // Ticked rows of three_titles registered as tasks of `encoder`.
@@ -203,6 +221,36 @@ TEST_F(ProgressRunTest, PauseThenCancelEnds) {
   EXPECT_TRUE(resumable);
   EXPECT_EQ(encoder_.TasksCount(), 0);
   EXPECT_NE(host_.cells[0], "100%");
+}
+
+// The snapshot button saves the latest preview picture at the output's size
+// and the preview box as shown; before the first picture it does nothing.
+TEST_F(ProgressRunTest, SnapshotSavesThePreviewPictureAndTheBox) {
+  const std::string snaps = dir_ + "/snaps";
+  host_.settingsIni = ini_.settings;
+  WriteString(ini_.settings, kSettingsSection, "SnapOutPutDir", snaps);
+  const StartedConversion started = Start({0}, 0);
+  bool pressedEarly = false, snapped = false;
+  Run(started, [&] {
+    if (!pressedEarly) {
+      pressedEarly = true;
+      if (window_.PreviewPicture().Width == 0) {
+        Control<TPictureButton>("imgbtnSnap")->click();
+        EXPECT_FALSE(fs::exists(snaps + "/Snapshot_full.bmp"));
+      }
+    }
+    if (!snapped && window_.PreviewPicture().Width > 0) {
+      snapped = true;
+      Control<TPictureButton>("imgbtnSnap")->click();
+      Control<QPushButton>("btnCancel")->click();
+    }
+  });
+  ASSERT_TRUE(snapped);
+  const QSize box = Control<TPictureBox>("imgPreview")->size();
+  EXPECT_EQ(PictureSize(snaps + "/Snapshot_full.bmp"), QSize(window_.PreviewPicture().Width, window_.PreviewPicture().Height));
+  EXPECT_EQ(PictureSize(snaps + "/Snapshot_full.jpg"), QSize(window_.PreviewPicture().Width, window_.PreviewPicture().Height));
+  EXPECT_EQ(PictureSize(snaps + "/Snapshot_small.bmp"), box);
+  EXPECT_EQ(PictureSize(snaps + "/Snapshot_small.jpg"), box);
 }
 
 TEST_F(ProgressRunTest, FailedTasksAreToldAfterTheRun) {

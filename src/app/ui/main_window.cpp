@@ -75,6 +75,7 @@ TfrmMain::TfrmMain(std::vector<std::string> extraDrives)
     : extraDrives_(std::move(extraDrives)), messages_(AppMessages()), CCAVC(std::make_unique<TFFEncoder>()) {
   setObjectName("frmMain");
   resize(980, 660);
+  CCAVC->SetOnCustomHook([this](TFFEncoder*, PHookInfo info) { CCAVCCustomHook(info); });
 
   menus_ = new TMainMenus(this);
   lvFiles = new TTitleList(QString::fromStdString(ProgramFolder() + "skin/lvBack.bmp"), this);
@@ -307,14 +308,20 @@ void TfrmMain::mniVideoEffectClick() {
 
 void TfrmMain::btnStartClick() {
   preview_->imgbtnStopClick();
-  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); });
+  TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); }, GlobalObject->SettingsIniName());
   const ProfileIniFiles ini{GlobalObject->FormatIniName(), GlobalObject->SettingsIniName()};
   const StartedConversion started = StartConversion(host.Rows(), dvdDrive_, ini, *CCAVC, messages_);
   if (!started.Ready) return;
   TaskRows = started.TaskRows;
+  taskEffects_.Prepare(TaskRows, [this](int row) -> const TlvFilesRecord* {
+    const TTitleRow* title = lvFiles->Row(row);
+    return title ? &title->Record : nullptr;
+  });
   if (!frmProgress) frmProgress = new TfrmProgress(this);
   frmProgress->Run(*CCAVC, host, TaskRows, messages_);
 }
+
+void TfrmMain::CCAVCCustomHook(PHookInfo AHookInfo) { taskEffects_.Apply(*AHookInfo); }
 
 void TfrmMain::OpenDrive(const std::string& drive) {
   btnClearClick();

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "edit/frame_effects.h"
+
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
@@ -53,6 +55,8 @@ class TfrmMain : public QMainWindow {
   void btnEditClick();
   // Every ticked title becomes a task; the progress window runs them.
   void btnStartClick();
+  // Worker thread: colours and watermarks of the task's title on each decoded picture.
+  void CCAVCCustomHook(PHookInfo AHookInfo);
   void btnSettingsClick();
   void menubtnPreferenceClick();
   // The directory chooser, shared by the output folder and the preferences.
@@ -102,6 +106,7 @@ class TfrmMain : public QMainWindow {
   TfrmProgress* frmProgress = nullptr;
   std::unique_ptr<TFFEncoder> CCAVC;
   std::vector<int> TaskRows;  // task index -> title list row, for the current run
+  TTaskEffects taskEffects_;  // per-task copies of the titles' effects, read by the hook
 };
 
 }  // namespace kx

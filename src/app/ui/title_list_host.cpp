@@ -10,8 +10,8 @@ bool Ticked(const TTitleRow* row) { return row->checkState(colSource) == Qt::Che
 
 }  // namespace
 
-TTitleListHost::TTitleListHost(TTitleList& list, std::function<void()> openOutputFolder)
-    : list_(list), openOutputFolder_(std::move(openOutputFolder)) {}
+TTitleListHost::TTitleListHost(TTitleList& list, std::function<void()> openOutputFolder, std::string settingsIni)
+    : list_(list), openOutputFolder_(std::move(openOutputFolder)), settingsIni_(std::move(settingsIni)) {}
 
 std::vector<TitleRowRef> TTitleListHost::Rows() const {
   std::vector<TitleRowRef> rows;

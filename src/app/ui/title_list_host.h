@@ -4,6 +4,7 @@
 // main window's "Open" action. Main thread only; valid while the list's
 // rows stay (the modal progress window keeps them from changing).
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "conversion/conversion_start.h"
@@ -15,7 +16,7 @@ class TTitleList;
 
 class TTitleListHost : public ConversionHost {
  public:
-  TTitleListHost(TTitleList& list, std::function<void()> openOutputFolder);
+  TTitleListHost(TTitleList& list, std::function<void()> openOutputFolder, std::string settingsIni);
 
   std::vector<TitleRowRef> Rows() const;
 
@@ -23,10 +24,12 @@ class TTitleListHost : public ConversionHost {
   void SetProgressCell(int row, const std::string& text) override;
   int TickedRowCount() const override;
   void OpenOutputFolder() override { openOutputFolder_(); }
+  std::string SettingsIni() const override { return settingsIni_; }
 
  private:
   TTitleList& list_;
   std::function<void()> openOutputFolder_;
+  std::string settingsIni_;
 };
 
 }  // namespace kx

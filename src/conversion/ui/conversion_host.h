@@ -15,6 +15,8 @@ class ConversionHost {
   virtual int TickedRowCount() const = 0;
   // The "Open" action: the output folder in the file manager.
   virtual void OpenOutputFolder() = 0;
+  // The settings INI file, for the snapshot choices.
+  virtual std::string SettingsIni() const = 0;
 };
 
 }  // namespace kx

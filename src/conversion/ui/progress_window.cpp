@@ -16,6 +16,8 @@
 #include "conversion/ui/main_thread_pump.h"
 #include "conversion/ui/picture_box.h"
 #include "conversion/ui/preview_window.h"
+#include "controls/picture_button.h"
+#include "preview/snapshot.h"
 
 namespace kx {
 namespace {
@@ -78,7 +80,12 @@ void TfrmProgress::BuildControls() {
   connect(btnPause, &QPushButton::clicked, this, &TfrmProgress::btnPauseClick);
   connect(btnResume, &QPushButton::clicked, this, &TfrmProgress::btnResumeClick);
   connect(btnCancel, &QPushButton::clicked, this, &TfrmProgress::close);
+  imgbtnSnap = new TPictureButton(Glyph::Snapshot, {}, QSize(30, 26), this);
+  imgbtnSnap->setObjectName("imgbtnSnap");
+  imgbtnSnap->setToolTip("Save snapshot picture");
+  connect(imgbtnSnap, &QAbstractButton::clicked, this, &TfrmProgress::imgbtnSnapClick);
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(imgbtnSnap);
   buttons->addStretch();
   buttons->addWidget(btnPause);
   buttons->addWidget(btnResume);
@@ -102,6 +109,7 @@ void TfrmProgress::BuildControls() {
 void TfrmProgress::Run(TFFEncoder& encoder, ConversionHost& host, std::vector<int> taskRows, MessageBoxes& boxes) {
   encoder_ = &encoder;
   host_ = &host;
+  boxes_ = &boxes;
   taskRows_ = std::move(taskRows);
   failures_.clear();
   SetBindings(true);
@@ -111,6 +119,12 @@ void TfrmProgress::Run(TFFEncoder& encoder, ConversionHost& host, std::vector<in
     boxes.Show("Warning", TaskFailureText(host.RowCaption(row), error), MessageIcon::Warning);
   encoder_ = nullptr;
   host_ = nullptr;
+  boxes_ = nullptr;
+}
+
+void TfrmProgress::imgbtnSnapClick() {
+  if (host_ == nullptr || preview_.Width <= 0 || preview_.Height <= 0) return;
+  SaveSnapshot(host_->SettingsIni(), preview_, BitmapOf(imgPreview->Canvas()), *boxes_);
 }
 
 void TfrmProgress::SetBindings(bool on) {

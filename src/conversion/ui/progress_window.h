@@ -22,6 +22,7 @@ class QTimer;
 namespace kx {
 
 class TPictureBox;
+class TPictureButton;
 
 class TfrmProgress : public QDialog {
   Q_OBJECT
@@ -50,6 +51,8 @@ class TfrmProgress : public QDialog {
   void BuildControls();
   void btnPauseClick();
   void btnResumeClick();
+  // The run's latest preview picture and the box as shown, into the snapshot files.
+  void imgbtnSnapClick();
   void Timer1Timer();
   // Main thread, while the worker waits.
   void CCAVCProgress(const TProgressInfo& info);
@@ -69,12 +72,14 @@ class TfrmProgress : public QDialog {
   QPushButton* btnPause = nullptr;
   QPushButton* btnResume = nullptr;
   QPushButton* btnCancel = nullptr;
+  TPictureButton* imgbtnSnap = nullptr;
   QCheckBox* ckOpen = nullptr;
   QCheckBox* ckShutDown = nullptr;
   QTimer* Timer1 = nullptr;
 
   TFFEncoder* encoder_ = nullptr;
   ConversionHost* host_ = nullptr;
+  MessageBoxes* boxes_ = nullptr;
   std::vector<int> taskRows_;
   TBitmap preview_;
   bool running_ = false;  // from the encoder's start to the run end
