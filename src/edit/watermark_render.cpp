@@ -1,6 +1,7 @@
 #include "edit/watermark_render.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -57,6 +58,19 @@ TOverlay RenderTextItem(const TWmRec& item) {
                      QString::fromStdString(item.Text));
   }
   return ToOverlay(box);
+}
+
+QSize TextExtent(const TFont& font, const std::string& text) {
+  if (text.empty()) return {};
+  const QFontMetrics metrics(ToQFont(font));
+  return QSize(metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height());
+}
+
+QImage OverlayImage(const TOverlay& overlay) {
+  if (overlay.Width <= 0 || overlay.Height <= 0) return {};
+  return QImage(overlay.Bgra.data(), overlay.Width, overlay.Height, overlay.Width * 4,
+                QImage::Format_ARGB32_Premultiplied)
+      .copy();
 }
 
 TOverlay LoadPictureItem(const TWmRec& item) {

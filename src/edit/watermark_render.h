@@ -2,6 +2,9 @@
 // Watermark items rendered into overlays, once per conversion: a frame then
 // costs only the blend. Uses QPainter and QImage (fonts need a
 // QGuiApplication); safe on any thread that has none of its own Qt state.
+#include <QImage>
+#include <QSize>
+
 #include "app/title_job.h"
 #include "edit/overlay_blend.h"
 
@@ -15,6 +18,13 @@ inline constexpr int kMaxOverlaySide = 4096;
 // the box; with FillBack the box is BackColor and fully covering, else only
 // the glyphs (anti-aliased) cover. Empty for an empty text or box.
 TOverlay RenderTextItem(const TWmRec& item);
+
+// The box `text` needs in `font`: what the watermark dialog stores as
+// TextWidth x TextHeight. Empty for an empty text.
+QSize TextExtent(const TFont& font, const std::string& text);
+
+// The overlay as a premultiplied ARGB image (a copy).
+QImage OverlayImage(const TOverlay& overlay);
 
 // The picture of ImageFile (BMP, JPEG or PNG; a PNG's own transparency is
 // kept), stretched to ImageWidth x ImageHeight as the watermark dialog shows

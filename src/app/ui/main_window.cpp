@@ -38,6 +38,7 @@
 #include "dvd/dvd_plug_in.h"
 #include "edit/crop_dialog.h"
 #include "edit/trim_dialog.h"
+#include "edit/watermark_dialog.h"
 #include "engine/ff_encoder.h"
 #include "profiles/output_options.h"
 #include "profiles/profile_files.h"
@@ -222,10 +223,11 @@ void TfrmMain::ConnectMenus() {
           [&m] { TMainMenus::PopupUnder(m.skPopupMenuHelp, m.menubtnHelp, {}, {m.menubtnHelp}); });
   connect(m.menubtnWebsite, &QToolButton::clicked, this,
           [] { OpenOnDesktop(QUrl(QString::fromStdString(GlobalObject->ProductUrl()))); });
-  // Crop and Trim follow the selection; the watermark dialog joins later.
+  // Crop, Trim and the watermark dialog follow the selection.
   for (QAction* later : {m.mniCrop, m.mniTrim, m.mniVideoEffect}) later->setEnabled(false);
   connect(m.mniTrim, &QAction::triggered, this, &TfrmMain::mniTrimClick);
   connect(m.mniCrop, &QAction::triggered, this, &TfrmMain::mniCropClick);
+  connect(m.mniVideoEffect, &QAction::triggered, this, &TfrmMain::mniVideoEffectClick);
   connect(m.menubtnPreference, &QToolButton::clicked, this, &TfrmMain::menubtnPreferenceClick);
   connect(m.mniSettings, &QAction::triggered, this, &TfrmMain::btnSettingsClick);
 
@@ -298,6 +300,15 @@ void TfrmMain::btnEditClick() {
   TMainMenus::PopupUnder(menus_->skPopupMenuEdit, btnEdit, QPoint(4, -5), {menus_->menubtnEdit, btnEdit});
 }
 
+void TfrmMain::mniVideoEffectClick() {
+  TlvFilesRecord* rec = SelectedRecord();
+  if (rec == nullptr) return;
+  preview_->imgbtnStopClick();
+  delete frmWaterMark;
+  frmWaterMark = new TfrmWaterMark(*rec, dvdDrive_, GlobalObject->SettingsIniName(), this);
+  frmWaterMark->exec();
+}
+
 void TfrmMain::btnStartClick() {
   preview_->imgbtnStopClick();
   TTitleListHost host(*lvFiles, [this] { folderRow_->btnOpenClick(); }, GlobalObject->SettingsIniName());
@@ -328,7 +339,7 @@ void TfrmMain::OpenDrive(const std::string& drive) {
 void TfrmMain::lvFilesSelectionChange() {
   const bool selected = SelectedRecord() != nullptr;
   streamChoice_->SetRowSelected(selected);
-  for (QAction* item : {menus_->mniCrop, menus_->mniTrim}) item->setEnabled(selected);
+  for (QAction* item : {menus_->mniCrop, menus_->mniTrim, menus_->mniVideoEffect}) item->setEnabled(selected);
   lvFilesClick();
 }
 

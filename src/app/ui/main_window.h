@@ -22,6 +22,7 @@ class TfrmPreference;
 class TfrmProgress;
 class TfrmSettings;
 class TfrmTrim;
+class TfrmWaterMark;
 class TMainMenus;
 class TOutputFolderRow;
 class TPictureButton;
@@ -81,6 +82,7 @@ class TfrmMain : public QMainWindow {
   void mniAboutClick();
   void mniTrimClick();
   void mniCropClick();
+  void mniVideoEffectClick();
 
   std::vector<std::string> extraDrives_;
   std::string dvdDrive_;
@@ -103,6 +105,8 @@ class TfrmMain : public QMainWindow {
   TfrmPreference* frmPreference = nullptr;
   TfmDirectory* fmDirectory = nullptr;
   TfrmTrim* frmTrim = nullptr;
+  // Made anew at every opening, the previous one freed first.
+  TfrmWaterMark* frmWaterMark = nullptr;
   TfrmProgress* frmProgress = nullptr;
   std::unique_ptr<TFFEncoder> CCAVC;
   std::vector<int> TaskRows;  // task index -> title list row, for the current run
