@@ -25,6 +25,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/output_folder_row.h"
 #include "app/ui/title_list.h"
+#include "support/app_environment.h"
 #include "support/decoded_media.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
@@ -34,19 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<TApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-  static TApplication& App() { return *app_; }
-
- private:
-  int argc_ = 1;
-  char name_[17] = "main_window_test";
-  char* argv_[2] = {name_, nullptr};
-  static inline std::unique_ptr<TApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<TApplication>);
 
 QStringList Entries(const QComboBox* list) {
   QStringList entries;
@@ -64,13 +53,13 @@ class MainWindowTest : public ::testing::Test {
     oldHome_ = std::getenv("HOME");
     setenv("HOME", (root_ + "/home").c_str(), 1);
     setenv("KESTRIX_CONFIG_DIR", (root_ + "/config").c_str(), 1);
-    AppEnvironment::App().SetMessageBoxes(&messages_);
+    test::AppEnvironment<TApplication>::Instance().SetMessageBoxes(&messages_);
     SetDesktopOpener([this](const QUrl& url) { opened_.push_back(url); });
   }
   void TearDown() override {
     window_.reset();
     SetDesktopOpener({});
-    AppEnvironment::App().SetMessageBoxes(nullptr);
+    test::AppEnvironment<TApplication>::Instance().SetMessageBoxes(nullptr);
     setenv("HOME", oldHome_.c_str(), 1);
     unsetenv("KESTRIX_CONFIG_DIR");
   }

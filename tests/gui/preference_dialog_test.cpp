@@ -26,6 +26,7 @@
 #include "app/settings_store.h"
 #include "app/ui/desktop_links.h"
 #include "app/ui/directory_chooser.h"
+#include "support/app_environment.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
@@ -34,18 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[23] = "preference_dialog_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QApplication>);
 
 std::string FileText(const std::string& path) {
   std::ostringstream text;

@@ -17,23 +17,13 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "support/app_environment.h"
 #include "support/test_env.h"
 
 namespace kx {
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "profile_picker_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QApplication>);
 
 // A window with a picker at its bottom edge, as the main window has it, or
 // at its top, as the settings dialog has it.

@@ -33,6 +33,7 @@ extern "C" {
 #include "dvd/dvd_plug_in.h"
 #include "profiles/profile_catalogue.h"
 #include "profiles/profile_files.h"
+#include "support/app_environment.h"
 #include "support/decoded_media.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
@@ -42,18 +43,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[21] = "progress_window_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QApplication>);
 
 // Width and height of a picture file as FFmpeg reads it; empty when it cannot.
 QSize PictureSize(const std::string& path) {

@@ -1,6 +1,7 @@
 // The rectangle tracker offscreen: which handle a press takes, how drags
 // move and resize it within its minimum size and limit, OnChange, the
 // attached control, the cursors and the drawn handles.
+#include "support/app_environment.h"
 #include "controls/rect_tracker.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,7 @@
 namespace kx {
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "rect_tracker_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QApplication>);
 
 // A black 400 × 300 picture with a 100 × 60 tracker at (50, 40) over it,
 // so cx = 47 and cy = 27.

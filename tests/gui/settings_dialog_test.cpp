@@ -17,24 +17,14 @@
 #include <sstream>
 
 #include "app/settings_store.h"
+#include "support/app_environment.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[21] = "settings_dialog_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QApplication>);
 
 std::string FileText(const std::string& path) {
   std::ostringstream text;
@@ -171,23 +161,23 @@ TEST_F(SettingsDialogTest, LeavingABoxChecksTheTypedValue) {
   struct Case {
     const char* box;
     const char* typed;
-    const char* caption;  // empty: no message
+    const char* caption;  // the application's name (the test program's, kx-test); empty: no message
     const char* message;
     const char* after;
   };
   const Case cases[] = {
       {"cmbVideoSize", "700x400", "", "", "700x400"},
-      {"cmbVideoSize", "720X480", "settings_dialog_test", "Frame Size is not a valid value!", "640x480"},
-      {"cmbVideoSize", "640x", "settings_dialog_test", "Frame Size is not a valid value!", "640x480"},
+      {"cmbVideoSize", "720X480", "kx-test", "Frame Size is not a valid value!", "640x480"},
+      {"cmbVideoSize", "640x", "kx-test", "Frame Size is not a valid value!", "640x480"},
       {"cmbVideoSize", "321x241", "Input Error!", "Frame Size must be a multiple of 2.\nThe correct value:320x240",
        "320x240"},
       {"cmbVideoSize", "0x0", "Input Error!", "Frame Size must be a multiple of 2.\nThe correct value:2x2", "2x2"},
       {"cmbVideoSize", "as source", "", "", "as source"},
-      {"cmbVideoBitRate", "", "settings_dialog_test", "Video BitRate is not a valid value!", "768"},
+      {"cmbVideoBitRate", "", "kx-test", "Video BitRate is not a valid value!", "768"},
       {"cmbVideoBitRate", "as source", "", "", "as source"},
-      {"cmbSamplerate", "44k", "settings_dialog_test", "Audio SampleRate is not a valid value!", "48000"},
+      {"cmbSamplerate", "44k", "kx-test", "Audio SampleRate is not a valid value!", "48000"},
       {"cmbAudioBitRate", "96.5", "", "", "96.5"},
-      {"cmbAudioBitRate", "9x", "settings_dialog_test", "Audio BitRate is not a valid value!", "128"},
+      {"cmbAudioBitRate", "9x", "kx-test", "Audio BitRate is not a valid value!", "128"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.box) + " " + c.typed);

@@ -27,6 +27,7 @@
 #include "app/ui/cover_window.h"
 #include "app/ui/main_window.h"
 #include "engine/ffmpeg_exception.h"
+#include "support/app_environment.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
@@ -37,21 +38,9 @@ namespace fs = std::filesystem;
 
 // The application lives from before the first test until after the last,
 // and is gone before the program's static objects are destroyed.
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<TApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-  static TApplication& App() { return *app_; }
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<TApplication>);
 
- private:
-  int argc_ = 1;
-  char name_[13] = "startup_test";
-  char* argv_[2] = {name_, nullptr};
-  static inline std::unique_ptr<TApplication> app_;
-};
-const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
-TApplication& App() { return AppEnvironment::App(); }
+TApplication& App() { return test::AppEnvironment<TApplication>::Instance(); }
 
 // A fresh $HOME and an empty $KESTRIX_CONFIG_DIR for one test.
 class StartupTest : public ::testing::Test {
