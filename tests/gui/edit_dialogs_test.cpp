@@ -30,36 +30,25 @@
 #include "edit/crop_dialog.h"
 #include "edit/trim_dialog.h"
 #include "edit/trim_range.h"
+#include "support/app_environment.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
 namespace {
 
-namespace fs = std::filesystem;
+
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<TApplication>);
+TApplication& App() { return test::AppEnvironment<TApplication>::Instance(); }
 
 class EditDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "edit_dialogs_test";
-    static char* argv[] = {name, nullptr};
-    if (!app_) {
-      app_ = std::make_unique<TApplication>(argc, argv);
-      struct FreeApp : ::testing::Environment {
-        void TearDown() override { app_.reset(); }
-      };
-      ::testing::AddGlobalTestEnvironment(new FreeApp);
-    }
-    root_ = test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(root_ + "/home");
-    fs::create_directories(root_ + "/config");
-    setenv("HOME", (root_ + "/home").c_str(), 1);
-    setenv("KESTRIX_CONFIG_DIR", (root_ + "/config").c_str(), 1);
-    app_->SetMessageBoxes(&messages_);
+    root_ = test::ScratchHomeAndConfig();
+    App().SetMessageBoxes(&messages_);
     settings_ = root_ + "/config/settings.ini";
   }
-  void TearDown() override { app_->SetMessageBoxes(nullptr); }
+  void TearDown() override { App().SetMessageBoxes(nullptr); }
 
   template <class T>
   static T* Find(QWidget* parent, const char* name) {
@@ -95,7 +84,6 @@ class EditDialogsTest : public ::testing::Test {
     emit field->editingFinished();
   }
 
-  static inline std::unique_ptr<TApplication> app_;
   std::string root_;
   std::string settings_;
   test::ScriptedMessages messages_;

@@ -25,6 +25,7 @@
 #include "app/ui/title_preview.h"
 #include "controls/track_bar2.h"
 #include "preview/video_surface_widget.h"
+#include "support/app_environment.h"
 #include "support/picture_file.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
@@ -46,25 +47,14 @@ TEST(VideoSurfaceTest, PicturesAreLetterboxedOnEvenSizes) {
   for (const Case& c : cases) EXPECT_EQ(VideoSurface::PictureRect(c.area, c.aspect), c.expected) << c.aspect;
 }
 
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<TApplication>);
+TApplication& App() { return test::AppEnvironment<TApplication>::Instance(); }
+
 class TitlePreviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "title_preview_test";
-    static char* argv[] = {name, nullptr};
-    if (!app_) {
-      app_ = std::make_unique<TApplication>(argc, argv);
-      struct FreeApp : ::testing::Environment {
-        void TearDown() override { app_.reset(); }
-      };
-      ::testing::AddGlobalTestEnvironment(new FreeApp);
-    }
-    root_ = test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(root_ + "/home");
-    fs::create_directories(root_ + "/config");
-    setenv("HOME", (root_ + "/home").c_str(), 1);
-    setenv("KESTRIX_CONFIG_DIR", (root_ + "/config").c_str(), 1);
-    app_->SetMessageBoxes(&messages_);
+    root_ = test::ScratchHomeAndConfig();
+    App().SetMessageBoxes(&messages_);
     SetDesktopOpener([this](const QUrl& url) { opened_.push_back(url.toLocalFile().toStdString()); });
     window_ = std::make_unique<TfrmMain>(std::vector<std::string>{test::DiscImage("sample")});
     window_->show();
@@ -72,7 +62,7 @@ class TitlePreviewTest : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     SetDesktopOpener({});
-    app_->SetMessageBoxes(nullptr);
+    App().SetMessageBoxes(nullptr);
   }
   void OpenSampleDisc() {
     for (QAction* item : Find<QMenu>("mniAddDVDDriver")->actions())
@@ -100,7 +90,6 @@ class TitlePreviewTest : public ::testing::Test {
     return control;
   }
 
-  static inline std::unique_ptr<TApplication> app_;
   std::string root_;
   test::ScriptedMessages messages_;
   std::unique_ptr<TfrmMain> window_;

@@ -30,33 +30,22 @@
 #include "dvd/dvd_plug_in.h"
 #include "edit/watermark_dialog.h"
 #include "edit/watermark_render.h"
+#include "support/app_environment.h"
 #include "support/scripted_messages.h"
 #include "support/test_env.h"
 
 namespace kx {
 namespace {
 
-namespace fs = std::filesystem;
+
+const auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<TApplication>);
+TApplication& App() { return test::AppEnvironment<TApplication>::Instance(); }
 
 class WatermarkDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "watermark_dialog_test";
-    static char* argv[] = {name, nullptr};
-    if (!app_) {
-      app_ = std::make_unique<TApplication>(argc, argv);
-      struct FreeApp : ::testing::Environment {
-        void TearDown() override { app_.reset(); }
-      };
-      ::testing::AddGlobalTestEnvironment(new FreeApp);
-    }
-    root_ = test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(root_ + "/home");
-    fs::create_directories(root_ + "/config");
-    setenv("HOME", (root_ + "/home").c_str(), 1);
-    setenv("KESTRIX_CONFIG_DIR", (root_ + "/config").c_str(), 1);
-    app_->SetMessageBoxes(&messages_);
+    root_ = test::ScratchHomeAndConfig();
+    App().SetMessageBoxes(&messages_);
     ASSERT_TRUE(DVDPlugIn::IsDVDLibLoaded() || DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder()));
     const std::vector<DiscTitle> titles = ReadDiscTitles(test::DiscImage("sample"), messages_);
     ASSERT_FALSE(titles.empty());
@@ -64,7 +53,7 @@ class WatermarkDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     dialog_.reset();
-    app_->SetMessageBoxes(nullptr);
+    App().SetMessageBoxes(nullptr);
   }
 
   // Opens the dialog on the title and waits until the title plays in it.
@@ -100,7 +89,6 @@ class WatermarkDialogTest : public ::testing::Test {
     QApplication::sendEvent(view, &release);
   }
 
-  static inline std::unique_ptr<TApplication> app_;
   std::string root_;
   test::ScriptedMessages messages_;
   TlvFilesRecord rec_;

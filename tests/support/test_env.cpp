@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace kx::test {
 namespace {
 
@@ -25,6 +27,15 @@ std::string ScratchDir(const std::string& name) {
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();
+}
+
+std::string ScratchHomeAndConfig() {
+  const std::string root = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::create_directories(root + "/home");
+  std::filesystem::create_directories(root + "/config");
+  setenv("HOME", (root + "/home").c_str(), 1);
+  setenv("KESTRIX_CONFIG_DIR", (root + "/config").c_str(), 1);
+  return root;
 }
 
 }  // namespace kx::test

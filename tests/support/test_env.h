@@ -15,4 +15,9 @@ std::string DiscImage(const std::string& name);
 // A fresh, empty folder under the build tree for one test's files.
 std::string ScratchDir(const std::string& name);
 
+// A fresh scratch folder for the running test with home/ and config/ in it,
+// made $HOME and $KESTRIX_CONFIG_DIR, so the program's folders and settings
+// start empty; answers the folder.
+std::string ScratchHomeAndConfig();
+
 }  // namespace kx::test
