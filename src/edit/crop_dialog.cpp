@@ -25,7 +25,6 @@
 #include "controls/rect_tracker.h"
 #include "controls/track_bar2.h"
 #include "conversion/picture_fit.h"
-#include "dvd/dvd_plug_in.h"
 #include "edit/colour_adjustment.h"
 #include "edit/crop_geometry.h"
 #include "edit/dialog_transport.h"
@@ -299,11 +298,8 @@ void TfrmCrop::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
 
 bool TfrmCrop::OpenTitle() {
   if (!rec_) return false;
-  if (!FFPlayer.AVLibLoaded() && !FFPlayer.LoadAVLib(DVDPlugIn::ProgramLibAVFolder())) return false;
-  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return false;
-  DVDPlugIn::SetDVDParam(TDVDParam{rec_->TitleIndex, 0, 99, 128, 32, 2, 0});
   // Nothing is drawn by the player: the panes are painted from the hook's pictures.
-  return FFPlayer.Open("opendvd:" + drive_, nullptr, false);
+  return OpenDialogTitle(FFPlayer, drive_, rec_->TitleIndex, nullptr);
 }
 
 // Inside Open, on the main thread.

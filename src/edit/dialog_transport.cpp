@@ -7,8 +7,17 @@
 
 #include "controls/picture_button.h"
 #include "controls/track_bar2.h"
+#include "dvd/dvd_plug_in.h"
 
 namespace kx {
+
+bool OpenDialogTitle(TFFPlayer& player, const std::string& drive, int titleIndex, TVideoSurface* surface) {
+  const std::string folder = DVDPlugIn::ProgramLibAVFolder();
+  if (!player.AVLibLoaded() && !player.LoadAVLib(folder)) return false;
+  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(folder)) return false;
+  DVDPlugIn::SetDVDParam(TDVDParam{titleIndex, 0, 99, 128, 32, 2, 0});
+  return player.Open("opendvd:" + drive, surface, false);
+}
 
 namespace {
 TPictureButton* TransportButton(const char* name, Glyph glyph, const char* hint, QWidget* parent) {

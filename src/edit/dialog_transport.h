@@ -5,6 +5,7 @@
 // bar's thumb. Main thread only.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include <QObject>
 
@@ -16,6 +17,12 @@ namespace kx {
 
 class TPictureButton;
 class TTrackBar2;
+
+// Loads the media libraries and the DVD plug-in when needed, then opens the
+// whole title `titleIndex` of `drive` in `player`, drawing on `surface`
+// (nullptr: the owner paints from the player's hook). Main thread; false
+// when any step fails.
+bool OpenDialogTitle(TFFPlayer& player, const std::string& drive, int titleIndex, TVideoSurface* surface);
 
 class TDialogTransport : public QObject {
   Q_OBJECT

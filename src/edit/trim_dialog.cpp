@@ -13,7 +13,6 @@
 #include "app/title_job.h"
 #include "controls/picture_button.h"
 #include "controls/track_bar2.h"
-#include "dvd/dvd_plug_in.h"
 #include "edit/dialog_transport.h"
 #include "app/title_row_texts.h"
 #include "edit/trim_range.h"
@@ -138,10 +137,7 @@ void TfrmTrim::LoadTitle(TlvFilesRecord& rec, const std::string& drive) {
 
 bool TfrmTrim::OpenTitle() {
   if (!rec_) return false;
-  if (!FFPlayer.AVLibLoaded() && !FFPlayer.LoadAVLib(DVDPlugIn::ProgramLibAVFolder())) return false;
-  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return false;
-  DVDPlugIn::SetDVDParam(TDVDParam{rec_->TitleIndex, 0, 99, 128, 32, 2, 0});
-  return FFPlayer.Open("opendvd:" + drive_, imgPreview, false);
+  return OpenDialogTitle(FFPlayer, drive_, rec_->TitleIndex, imgPreview);
 }
 
 // Inside Open, on the main thread.

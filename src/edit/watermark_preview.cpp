@@ -10,7 +10,7 @@
 
 #include "app/sound_settings.h"
 #include "app/title_row_texts.h"
-#include "dvd/dvd_plug_in.h"
+#include "edit/dialog_transport.h"
 
 namespace kx {
 namespace {
@@ -72,10 +72,7 @@ TWatermarkPreview::~TWatermarkPreview() { Stop(); }
 
 void TWatermarkPreview::Play(const std::string& drive) {
   if (drive.empty()) return;
-  if (!FFPlayer.AVLibLoaded() && !FFPlayer.LoadAVLib(DVDPlugIn::ProgramLibAVFolder())) return;
-  if (!DVDPlugIn::IsDVDLibLoaded() && !DVDPlugIn::LoadDVDLib(DVDPlugIn::ProgramLibAVFolder())) return;
-  DVDPlugIn::SetDVDParam(TDVDParam{rec_.TitleIndex, 0, 99, 128, 32, 2, 0});
-  if (!FFPlayer.Open("opendvd:" + drive, nullptr, false)) return;
+  if (!OpenDialogTitle(FFPlayer, drive, rec_.TitleIndex, nullptr)) return;
   SetButtons(true);
 }
 
